@@ -1,0 +1,63 @@
+# Shared build conventions: warnings, sanitizers, one library per source folder,
+# one QtTest executable per test source.
+
+function(vorlo_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+    -Wcast-align -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough)
+  if(VORLO_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+function(vorlo_sanitize target)
+  if(VORLO_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+      -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# vorlo_library(<name> DIR <folder> [GLOB_EXTRA <patterns>] LIBS <link libs...>)
+# Collects every .cpp/.h/.ui/.qrc directly in DIR, so adding a file needs no CMake edit.
+function(vorlo_library name)
+  cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+    ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h ${ARG_DIR}/*.ui ${ARG_DIR}/*.qrc)
+  if(NOT sources)
+    # A folder whose code is not written yet still links; the generated file holds nothing.
+    set(empty ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${empty} "")
+    set(sources ${empty})
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  set_target_properties(${name} PROPERTIES AUTOUIC_SEARCH_PATHS ${ARG_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  vorlo_warnings(${name})
+  vorlo_sanitize(${name})
+endfunction()
+
+# vorlo_test(<source.cpp> LIBS <libs...> [ENV <VAR=value...>] [LABELS <labels>] [FIXTURES <names>])
+# One executable per test file; runs offscreen unless ENV overrides QT_QPA_PLATFORM.
+function(vorlo_test source)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS;ENV;LABELS;FIXTURES;EXTRA" ${ARGN})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source} ${ARG_EXTRA})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  vorlo_warnings(${name})
+  vorlo_sanitize(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VORLO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORLO_BINARY_DIR=${CMAKE_BINARY_DIR};${ARG_ENV}")
+  if(ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_FIXTURES)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${ARG_FIXTURES}")
+  endif()
+endfunction()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArrayList>
+
+// One account's retrieved mail list. In the titled lists line 0 holds the title and
+// line k belongs to POP3 message k; the pending list holds the unique ids queued for
+// deletion, each at most once, in the order queued.
+struct TMailSummary
+{
+    QByteArrayList Subject;
+    QByteArrayList Sender;
+    QByteArrayList Size;
+    QByteArrayList UniqueID;
+    QByteArrayList Action;
+    QByteArrayList Pending;
+
+    TMailSummary() { reset(); }
+
+    // Titles only; the pending list is kept so queued deletions survive into the next check.
+    void reset()
+    {
+        Subject = {"Subject"};
+        Sender = {"Sender"};
+        Size = {"Size"};
+        UniqueID = {"UniqueID"};
+        Action = {"Action"};
+    }
+
+    // Removes line i from Size, Subject, Action, Sender and UniqueID; out of range is ignored.
+    void removeLine(qsizetype i)
+    {
+        for (QByteArrayList *list : {&Size, &Subject, &Action, &Sender, &UniqueID})
+            if (i >= 0 && i < list->size())
+                list->removeAt(i);
+    }
+
+    // Queues an id for deletion unless it is queued already.
+    void queueDeletion(const QByteArray &uniqueId)
+    {
+        if (!Pending.contains(uniqueId))
+            Pending.append(uniqueId);
+    }
+};

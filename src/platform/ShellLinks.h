@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Start-menu and autostart entries for the program and its documents.
+class ShellLinks
+{
+public:
+    enum class Folder { Programs, Startup };
+
+    struct Link {
+        QString name;       // file name of the entry without extension
+        QString target;     // program or document
+        QString arguments;  // empty for documents
+        QString workingDir;
+        bool document = false;
+    };
+
+    virtual ~ShellLinks() = default;
+    virtual QString folderPath(Folder folder) = 0;
+    // Creates or replaces the entry in `folder`/`subFolder` (subFolder may be empty).
+    virtual bool create(Folder folder, const QString &subFolder, const Link &link) = 0;
+
+    static ShellLinks &instance();
+    static void setInstance(ShellLinks *links);
+};

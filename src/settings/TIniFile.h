@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+// A private-profile (INI) file with the format properties the program relies on:
+// section and key names match without regard to case; a write replaces a value in place,
+// appends a new key at the end of its section and a new section at the end of the file;
+// unknown keys and sections survive; values are read trimmed, with one pair of enclosing
+// quotation marks removed, and at most 2047 characters long; a section counts as present
+// only while it holds a key.
+//
+// Every write reaches the disk at once unless a Batch is open; the file is always replaced
+// atomically (temporary file in the same directory, then rename) and created readable by its
+// owner only. A Batch re-reads the file, gathers all writes and replaces the file once,
+// so a whole save costs one write.
+class TIniFile
+{
+public:
+    explicit TIniFile(const QString &fileName);
+    ~TIniFile();
+    TIniFile(const TIniFile &) = delete;
+    TIniFile &operator=(const TIniFile &) = delete;
+
+    const QString &fileName() const;
+    bool fileExists() const;
+
+    QByteArray readString(const QByteArray &section, const QByteArray &key, const QByteArray &def) const;
+    // Decimal with optional sign, or hexadecimal after "0x"/"0X" (more than two characters) or "$";
+    // anything else gives `def`.
+    qint32 readInteger(const QByteArray &section, const QByteArray &key, qint32 def) const;
+    // Read as an integer; non-zero is true; unparsable gives `def`.
+    bool readBool(const QByteArray &section, const QByteArray &key, bool def) const;
+
+    // Throws EGeneralError("Unable to write to <path>") when the file cannot be written.
+    void writeString(const QByteArray &section, const QByteArray &key, const QByteArray &value);
+    void writeInteger(const QByteArray &section, const QByteArray &key, qint32 value);
+    void writeBool(const QByteArray &section, const QByteArray &key, bool value);
+    void eraseSection(const QByteArray &section);
+    bool sectionExists(const QByteArray &section) const;
+
+    // Re-reads the file from disk (writes of other copies of the program become visible).
+    void reload();
+
+    class Batch
+    {
+    public:
+        explicit Batch(TIniFile &file);
+        ~Batch() noexcept(false); // flushes; throws like a write when the file cannot be written
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        TIniFile &m_file;
+    };
+
+    // Integer parsing shared with other readers of settings-like values.
+    static bool parseInteger(const QByteArray &text, qint32 *out);
+    // The keyless password scrambling of the file: byte i (from 1) plus i, modulo 256.
+    static QByteArray scramblePassword(const QByteArray &plain);
+    static QByteArray unscramblePassword(const QByteArray &stored);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,33 @@
+# Sourced by tools/run and tools/test: installs the Debian packages that are missing.
+# Usage: vorlo_install_missing pkg...
+
+VORLO_BUILD_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev"
+# What the tests need besides the build: a POP3 server, audio, a virtual display.
+VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps"
+
+vorlo_install_missing() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+vorlo_configure_and_build() {
+    local build_dir="$1"
+    shift
+    cmake -S "$VORLO_ROOT" -B "$build_dir" -G Ninja "$@"
+    cmake --build "$build_dir" --parallel "$(nproc)"
+}
