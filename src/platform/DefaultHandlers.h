@@ -11,5 +11,5 @@ public:
     virtual QString openCommand(const QString &scheme) = 0;
 
     static DefaultHandlers &instance();
-    static void setInstance(DefaultHandlers *handlers);
+    static void setInstance(DefaultHandlers *handlers); // nullptr restores the real one
 };

@@ -7,11 +7,14 @@ class QWindow;
 // Small facts about the desktop that differ between operating systems.
 namespace Platform {
 
-// Logical pixels per inch of the primary screen.
+// Logical pixels per inch of the primary screen, rounded; 96 without a screen.
 int screenPpi();
-// True where the windowing system can make a top-level window translucent.
+// True where the windowing system can make a top-level window translucent: Windows, macOS,
+// X11 (any compositor honours the opacity, also one started later), Wayland, and offscreen,
+// which keeps the opacity, so tests see the controls a desktop shows.
 bool transparencyAvailable();
-// `dir` joined with `file` by the native separator.
+// `dir` joined with `file` by the native separator (not doubled when `dir` ends in one; an
+// empty `dir` gives a path at the root, as the separator is still put in).
 QString joinPath(const QString &dir, const QString &file);
 // The "-d" value with one trailing separator ("/" or "\") removed.
 QString stripOneTrailingSeparator(const QString &dir);

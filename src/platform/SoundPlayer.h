@@ -11,5 +11,5 @@ public:
     virtual bool playToEnd(const QString &fileName) = 0;
 
     static SoundPlayer &instance();
-    static void setInstance(SoundPlayer *player);
+    static void setInstance(SoundPlayer *player); // nullptr restores the real one
 };

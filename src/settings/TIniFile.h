@@ -43,6 +43,8 @@ public:
     // Re-reads the file from disk (writes of other copies of the program become visible).
     void reload();
 
+    // Batches nest; the outermost one writes. A batch left by an exception writes nothing and
+    // re-reads the file, so an interrupted save leaves the old file whole.
     class Batch
     {
     public:
@@ -53,6 +55,7 @@ public:
 
     private:
         TIniFile &m_file;
+        int m_uncaught; // exceptions in flight at the start: more at the end means the scope failed
     };
 
     // Integer parsing shared with other readers of settings-like values.
@@ -60,6 +63,11 @@ public:
     // The keyless password scrambling of the file: byte i (from 1) plus i, modulo 256.
     static QByteArray scramblePassword(const QByteArray &plain);
     static QByteArray unscramblePassword(const QByteArray &stored);
+    // The "Password" value as written and as read back: the scrambled bytes as they are whenever
+    // the file can carry them; otherwise (a line break, NUL, blank at either end, or quotation
+    // marks at both ends) a quoted, percent-escaped form that no scrambled value read back can take.
+    static QByteArray encodeStoredPassword(const QByteArray &plain);
+    static QByteArray decodeStoredPassword(const QByteArray &stored);
 
 private:
     struct Private;

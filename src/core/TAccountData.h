@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The data columns of one account: they move down a slot when an earlier account is deleted.
+struct TAccountData
+{
+    QString Name;
+    QString Host;
+    QString UserID;
+    QByteArray Password; // plain in memory; scrambled only in the settings file
+    bool SavePwd = true;
+    qint32 Timer = 500000; // ms
+    bool Active = false;
+    bool Sound = true;
+    bool Show = true;
+    bool List = true;
+    QString CustomMailClientPath;
+    qint32 DefaultMailClient = 0;
+    qint32 MailCount = 0;
+    qint32 ZeroBase = 0;
+    bool Busy = false;
+    // Connection security: "auto", "tls", "starttls" or "none"; and a pinned certificate.
+    QByteArray Security = "auto";
+    QByteArray CertFingerprint;
+    // Why the last check failed; empty after a successful one. Shown in the field's tooltip.
+    QString LastError;
+
+    // The values a new or freed slot gets; Name, Host, UserID, Password and MailCount stay.
+    void applyFreedSlotDefaults()
+    {
+        Active = false;
+        Busy = false;
+        Timer = 500000;
+        Sound = true;
+        Show = true;
+        ZeroBase = 0;
+        List = true;
+        SavePwd = true;
+        CustomMailClientPath.clear();
+        DefaultMailClient = 0;
+    }
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/TAccountData.h"
+#include "core/TAccountSlot.h"
+
+#include <QList>
+
+class QObject;
+
+// The one shared model: accounts numbered 1..AccountCount, each a data part that moves on
+// deletion and an object part that stays with its slot. Element 0 holds no account, except
+// that its AccountListItem is the "All Accounts" entry.
+class TAccountTable
+{
+public:
+    TAccountTable();
+
+    qint32 AccountCount = 0;
+
+    TAccountData &data(qint32 n) { return m_data[n]; }
+    const TAccountData &data(qint32 n) const { return m_data[n]; }
+    TAccountSlot &slot(qint32 n) { return m_slots[n]; }
+    const TAccountSlot &slot(qint32 n) const { return m_slots[n]; }
+
+    // Makes every column AccountCount + 1 long, keeping what is there. Slots are never dropped:
+    // objects of a slot beyond the count stay alive for a later account.
+    void resizeColumns();
+    qint32 slotCapacity() const { return qint32(m_slots.size()) - 1; }
+
+    // Moves the data of accounts k+1..count down one slot and decrements the count.
+    void removeAccountData(qint32 k);
+
+    // Lookups; 0 when the object belongs to no account.
+    qint32 slotOfField(const QObject *field) const;
+    qint32 slotOfTimer(const QObject *timer) const;
+    qint32 slotOfPop3(const QObject *client) const;
+    // `member` picks the item column, e.g. &TAccountSlot::CheckNowItem.
+    qint32 slotOfItem(QAction *TAccountSlot::*member, const QObject *item) const;
+
+    bool anyBusy() const;
+    qint64 totalMailCount() const;
+
+private:
+    QList<TAccountData> m_data;
+    QList<TAccountSlot> m_slots;
+};

@@ -1,0 +1,17 @@
+#include "core/TApplication.h"
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Vorlo"));
+    setApplicationDisplayName(QStringLiteral("Vorlo"));
+    setQuitOnLastWindowClosed(false);
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        return false;
+    }
+}

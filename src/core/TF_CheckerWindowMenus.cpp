@@ -1,0 +1,173 @@
+// The main popup menu, the hidden buttons and the account commands.
+#include "core/TF_CheckerWindow.h"
+
+#include "core/TCheckerField.h"
+#include "core/TFormHooks.h"
+#include "core/TSilent.h"
+#include "net/TNMPOP3.h"
+#include "platform/DefaultHandlers.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/UserPrompts.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
+
+void TF_CheckerWindow::createMainMenu()
+{
+    PopupMenu6 = new QMenu(this);
+    PopupMenu6->setObjectName(QStringLiteral("PopupMenu6"));
+    auto add = [this](QMenu *menu, const QString &caption, const char *name, auto slot) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, [slot] { runSilently(slot); });
+        return a;
+    };
+    Preferences2 = add(PopupMenu6, QStringLiteral("&Preferences..."), "Preferences2", [this] { Button2Click(); });
+    MailListmenu1 = add(PopupMenu6, QStringLiteral("&Mail List..."), "MailListmenu1", [this] { MailListmenu1Click(); });
+    CheckforUpdate1 = add(PopupMenu6, QStringLiteral("Check for &Update..."), "CheckforUpdate1", [this] {
+        if (m_update) {
+            m_update->show();
+            m_update->raise();
+        }
+    });
+    About1 = add(PopupMenu6, QStringLiteral("&About..."), "About1", [this] {
+        if (m_about) {
+            m_about->show();
+            m_about->raise();
+        }
+    });
+    PopupMenu6->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Floating1 = add(PopupMenu6, QStringLiteral("&Floating"), "Floating1", [this] { Floating1Click(); });
+    Floating1->setCheckable(true);
+    AlwaysonTop1 = add(PopupMenu6, QStringLiteral("Always on &Top"), "AlwaysonTop1", [this] { AlwaysonTop1Click(); });
+    AlwaysonTop1->setCheckable(true);
+    AlwaysonTop1->setChecked(true);
+    SetPosition1 = PopupMenu6->addMenu(QStringLiteral("&Save Window Position"));
+    SetPosition1->setObjectName(QStringLiteral("SetPosition1"));
+    default1 = add(SetPosition1, QStringLiteral("Make &Default Pos"), "default1", [this] { default1Click(); });
+    alternate1 = add(SetPosition1, QStringLiteral("Make &Alternative Pos"), "alternate1", [this] { alternate1Click(); });
+    SetPosition1->addSeparator();
+    Reset1 = add(SetPosition1, QStringLiteral("&Reset Positions"), "Reset1", [this] { Reset1Click(); });
+    PopupMenu6->addSeparator()->setObjectName(QStringLiteral("N3"));
+    online1 = add(PopupMenu6, QStringLiteral("&Go Offline"), "online1", [this] { online1Click(); });
+    Restore1 = add(PopupMenu6, QStringLiteral("&Hide"), "Restore1", [this] { CoolTrayIcon1Click(PopupMenu6); });
+    Checkall1 = add(PopupMenu6, QStringLiteral("&Check all"), "Checkall1", [this] { Checkall1Click(); });
+    PopupMenu6->setDefaultAction(Checkall1);
+    PopupMenu6->addSeparator()->setObjectName(QStringLiteral("N2"));
+    Quit1 = add(PopupMenu6, QStringLiteral("E&xit"), "Quit1", [this] { Quit1Click(); });
+}
+
+void TF_CheckerWindow::createHiddenButtons()
+{
+    // Never shown; they carry the same commands as the menu for outside automation and tests.
+    auto button = [this](const QString &caption, const QString &hint, auto slot) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QStringLiteral("Button_") + caption);
+        b->setToolTip(hint);
+        b->hide();
+        connect(b, &QPushButton::clicked, this, [slot] { runSilently(slot); });
+        return b;
+    };
+    m_buttonC = button(QStringLiteral("C"), QStringLiteral("Check all"), [this] { Button1Click(); });
+    m_buttonP = button(QStringLiteral("P"), QStringLiteral("Preferences"), [this] { Button2Click(); });
+    m_buttonE = button(QStringLiteral("E"), QStringLiteral("Exit"), [this] { Button3Click(); });
+}
+
+void TF_CheckerWindow::Button2Click()
+{
+    if (!m_prefs)
+        return;
+    m_prefs->UpdatePrefsControls();
+    m_prefs->widget()->show();
+    m_prefs->widget()->raise();
+}
+
+void TF_CheckerWindow::MailListmenu1Click()
+{
+    if (m_mailList)
+        m_mailList->showAccount(0);
+}
+
+void TF_CheckerWindow::MailListClick(int n)
+{
+    if (m_mailList)
+        m_mailList->showAccount(n);
+}
+
+void TF_CheckerWindow::PrefsItemClick(int n)
+{
+    if (m_prefs)
+        m_prefs->showAccount(n);
+}
+
+namespace {
+// The mail program of a "mailto" open command: from the start (or after an opening quote) up
+// to the first quote or the first option. An option is a "-" that begins a word: program
+// names here often contain "-" themselves, and cutting inside one would start nothing.
+QString mailProgramFrom(const QString &command)
+{
+    QString rest = command.startsWith(QLatin1Char('"')) ? command.mid(1) : command;
+    qsizetype end = rest.size();
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const QChar c = rest.at(i);
+        if (c == QLatin1Char('"') || (c == QLatin1Char('-') && (i == 0 || rest.at(i - 1).isSpace()))) {
+            end = i;
+            break;
+        }
+    }
+    return rest.left(end).trimmed();
+}
+
+// Everything up to the last path separator: the program's directory, its working directory.
+QString directoryPart(const QString &path)
+{
+    const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return cut < 0 ? QString() : path.left(cut);
+}
+
+// A program path as one word of a command line: an existing file whose name holds blanks is
+// quoted, so the launcher does not split it.
+QString asCommandWord(const QString &path)
+{
+    if (path.contains(QLatin1Char(' ')) && QFileInfo(path).isFile())
+        return QLatin1Char('"') + path + QLatin1Char('"');
+    return path;
+}
+} // namespace
+
+void TF_CheckerWindow::LaunchClick(int n)
+{
+    const TAccountData &d = Accounts.data(n);
+    const QString program = d.DefaultMailClient != 0
+                                ? d.CustomMailClientPath
+                                : mailProgramFrom(DefaultHandlers::instance().openCommand(QStringLiteral("mailto")));
+    QString commandLine = asCommandWord(program);
+    if (QFileInfo(program).fileName().toLower().contains(QLatin1String("netsc")))
+        commandLine += QLatin1String(" -mail");
+    if (program.trimmed().isEmpty() ||
+        !ProcessLauncher::instance().start(commandLine, directoryPart(program))) {
+        UserPrompts::instance().message(this, QStringLiteral("Vorlo"),
+                                        QStringLiteral("Default Mail Client could not be detected\n\r"
+                                                       "Please open your Mail Client manually."),
+                                        UserPrompts::Icon::None, {UserPrompts::Button::Ok});
+    }
+}
+
+void TF_CheckerWindow::ResetConnection(int n)
+{
+    try {
+        if (TNMPOP3 *client = Accounts.slot(n).Pop3)
+            client->RequestCloseSocket();
+    } catch (...) {
+    }
+    Accounts.data(n).Busy = false;
+    setFieldColor(n, Colors.Error);
+}
+
+void TF_CheckerWindow::ZeroClick(int n)
+{
+    Accounts.data(n).ZeroBase = Accounts.data(n).MailCount;
+    setFieldText(n, QStringLiteral("0"));
+}

@@ -1,0 +1,368 @@
+#include "net/TNMPOP3.h"
+
+#include <QDir>
+#include <QPointer>
+
+#include <algorithm>
+#include <exception>
+
+// Holds the busy flag for one operation and clears it on every exit, unless the
+// component went away meanwhile.
+class BusyScope
+{
+public:
+    explicit BusyScope(TNMPOP3 *pop) : m_pop(pop) { pop->m_busy = true; }
+    ~BusyScope() { release(); }
+    void release()
+    {
+        if (m_pop)
+            m_pop->m_busy = false;
+        m_pop = nullptr;
+    }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    QPointer<TNMPOP3> m_pop;
+};
+
+namespace {
+
+bool accepted(const QByteArray &reply)
+{
+    return TPowersock::NthField(reply, ' ', 1).contains("+OK");
+}
+
+// The line without its terminator (CR LF or a bare LF).
+QByteArray withoutLineEnd(const QByteArray &line)
+{
+    if (line.endsWith("\r\n"))
+        return line.chopped(2);
+    if (line.endsWith('\n'))
+        return line.chopped(1);
+    return line;
+}
+
+// A rejected reply raises its line; no line at all means the server went away.
+[[noreturn]] void rejected(const QByteArray &reply)
+{
+    if (reply.isEmpty())
+        throw ESockError("Connection closed before the reply");
+    throw EGeneralError(reply);
+}
+
+// Login data travels inside command lines: a line break or NUL in it would end the
+// command early and smuggle in another.
+bool unsafeForWire(const QByteArray &text)
+{
+    return text.contains('\r') || text.contains('\n') || text.contains('\0');
+}
+
+} // namespace
+
+TNMPOP3::TNMPOP3(QObject *parent) : TPowersock(parent)
+{
+    Port = 110;
+}
+
+TNMPOP3::~TNMPOP3()
+{
+    m_destroying = true;
+    try {
+        TNMPOP3::Abort();
+    } catch (...) {
+    }
+}
+
+void TNMPOP3::setAttachFilePath(const QString &path)
+{
+    m_attachFilePath = path;
+    if (!path.endsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('\\')))
+        m_attachFilePath += QDir::separator();
+}
+
+TNMPOP3::SecurityMode TNMPOP3::securityMode() const
+{
+    const QByteArray mode = Security.trimmed().toLower();
+    if (mode == "auto" || mode.isEmpty())
+        return SecurityMode::Auto;
+    if (mode == "none")
+        return SecurityMode::None;
+    if (mode == "tls")
+        return SecurityMode::Tls;
+    if (mode == "starttls")
+        return SecurityMode::StartTls;
+    throw EGeneralError(QStringLiteral("Unknown security setting \"%1\"").arg(displayText(Security)));
+}
+
+QByteArray TNMPOP3::readReplyLine(qint64 &budget, const char *what)
+{
+    const QByteArray line = ReadLn();
+    if (line.isEmpty())
+        throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
+    budget -= line.size();
+    if (budget < 0) {
+        RequestCloseSocket();
+        throw EGeneralError(QStringLiteral("The %1 exceeds its limit").arg(QLatin1String(what)));
+    }
+    return line;
+}
+
+void TNMPOP3::Connect()
+{
+    QPointer<TNMPOP3> self(this);
+    bool asked = false;
+    while (Password.isEmpty() || UserID.isEmpty()) {
+        if (!OnAuthenticationNeeded)
+            throw EGeneralError(QStringLiteral("Authentication failed"));
+        if (asked)
+            break;
+        bool handled = false;
+        OnAuthenticationNeeded(handled);
+        asked = true;
+        if (!self || !handled)
+            throw EGeneralError(QStringLiteral("Authentication failed"));
+    }
+    if (unsafeForWire(UserID) || unsafeForWire(Password))
+        throw EGeneralError(QStringLiteral("Authentication failed"));
+
+    const bool wasBusy = m_busy;
+    m_busy = true;
+    bool loggedIn = false;
+    auto finish = [&] {
+        if (!wasBusy)
+            m_busy = false;
+        if (loggedIn && OnConnect)
+            OnConnect(this);
+    };
+    try {
+        const SecurityMode mode = securityMode();
+        const bool implicitTls = mode == SecurityMode::Tls
+            || (mode == SecurityMode::Auto && quint16(Port) == 995);
+        Capabilities.clear();
+        TPowersock::Connect();
+        try {
+            if (implicitTls)
+                StartTLS(CertFingerprint);
+            const QByteArray greeting = ReadLn();
+            if (!accepted(greeting))
+                rejected(greeting);
+            negotiateTls(mode, implicitTls);
+            login();
+            loggedIn = true;
+            const QByteArray stat = Transaction("STAT");
+            if (!accepted(stat))
+                rejected(stat);
+            MailCount = StrToIntDef(NthField(stat, ' ', 2), 0);
+        } catch (...) {
+            if (!self)
+                throw;
+            // The cause is what the caller needs; a failing QUIT on a broken session
+            // would only hide it.
+            try {
+                Disconnect();
+            } catch (...) {
+            }
+            throw;
+        }
+    } catch (...) {
+        if (self)
+            finish();
+        throw;
+    }
+    finish();
+}
+
+void TNMPOP3::login()
+{
+    for (qint32 attempt = 0;; ++attempt) {
+        bool ok = accepted(Transaction("USER " + UserID));
+        if (ok)
+            ok = accepted(Transaction("PASS " + Password));
+        if (ok)
+            return;
+        if (attempt > 0 || !OnAuthenticationFailed)
+            throw EGeneralError(QStringLiteral("Authentication failed"));
+        QPointer<TNMPOP3> self(this);
+        bool handled = false;
+        OnAuthenticationFailed(handled);
+        if (!self || !handled || unsafeForWire(UserID) || unsafeForWire(Password))
+            throw EGeneralError(QStringLiteral("Authentication failed"));
+    }
+}
+
+void TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
+{
+    if (mode == SecurityMode::None)
+        return;
+    readCapabilities();
+    if (implicitTls)
+        return;
+    const bool offered = std::any_of(Capabilities.cbegin(), Capabilities.cend(), [](const QByteArray &c) {
+        return NthField(c, ' ', 1).trimmed().toUpper() == "STLS";
+    });
+    if (!offered) {
+        if (mode == SecurityMode::StartTls)
+            throw ESockError("The server does not offer STLS");
+        return;
+    }
+    const QByteArray reply = Transaction("STLS");
+    if (!accepted(reply))
+        rejected(reply);
+    StartTLS(CertFingerprint);
+    // What the server offers may change once the connection is private.
+    readCapabilities();
+}
+
+void TNMPOP3::readCapabilities()
+{
+    Capabilities.clear();
+    if (!accepted(Transaction("CAPA")))
+        return;
+    qint64 budget = CapaLimit;
+    for (;;) {
+        const QByteArray line = withoutLineEnd(readReplyLine(budget, "capability list"));
+        if (line == ".")
+            return;
+        Capabilities << line;
+    }
+}
+
+void TNMPOP3::List()
+{
+    if (m_busy)
+        return;
+    BusyScope busy(this);
+    QPointer<TNMPOP3> self(this);
+    CheckConnection();
+    Transaction("LIST ");
+    qint64 budget = ListLimit;
+    std::exception_ptr failure;
+    for (;;) {
+        const QByteArray line = withoutLineEnd(readReplyLine(budget, "listing"));
+        if (line == ".")
+            break;
+        if (!OnList || failure)
+            continue;
+        // A bad line fails the listing, but only after its end has been read, so the next
+        // command does not take the rest of the listing for its reply.
+        try {
+            const qint32 msg = StrToInt(NthField(line, ' ', 1));
+            const qint32 size = StrToInt(NthField(line, ' ', 2));
+            OnList(msg, size);
+        } catch (...) {
+            if (!self)
+                throw;
+            failure = std::current_exception();
+        }
+        if (!self)
+            throw EAbortError("Socket readln aborted");
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TNMPOP3::GetSummary(qint32 n)
+{
+    if (m_busy)
+        return;
+    BusyScope busy(this);
+    QPointer<TNMPOP3> self(this);
+    CheckConnection();
+    if (OnRetrieveStart) {
+        OnRetrieveStart(this);
+        if (!self)
+            throw EAbortError("Socket readln aborted");
+    }
+    const QByteArray top = Transaction("TOP " + QByteArray::number(n) + " 0");
+    if (!accepted(top))
+        rejected(top);
+    Summary.Header.clear();
+    Summary.Subject.clear();
+    Summary.From.clear();
+    Summary.MessageId.clear();
+    qint64 budget = HeaderLimit;
+    for (;;) {
+        const QByteArray raw = readReplyLine(budget, "header");
+        const QByteArray line = withoutLineEnd(raw);
+        if (raw.startsWith("Subject:"))
+            Summary.Subject = line.mid(8);
+        if (raw.startsWith("From:"))
+            Summary.From = line.mid(5);
+        if (raw.startsWith("Message-ID:"))
+            Summary.MessageId = raw.mid(12, 256);
+        if (Summary.Header.size() >= HeaderLineLimit) {
+            RequestCloseSocket();
+            throw EGeneralError(QStringLiteral("The header exceeds its limit"));
+        }
+        Summary.Header << line;
+        if (line == ".")
+            break;
+    }
+    const QByteArray size = Transaction("LIST " + QByteArray::number(n));
+    Summary.Bytes = StrToInt(NthField(size, ' ', 3).trimmed());
+    StatusMessage(1, "Summary Retrieved");
+    if (OnRetrieveEnd)
+        OnRetrieveEnd(this);
+}
+
+QByteArray TNMPOP3::UniqueID(qint32 n)
+{
+    if (m_busy)
+        return {};
+    BusyScope busy(this);
+    CheckConnection();
+    const QByteArray reply = Transaction("UIDL " + QByteArray::number(n));
+    if (NthField(reply, ' ', 1) != "+OK") {
+        if (OnFailure)
+            OnFailure(this);
+        rejected(reply);
+    }
+    return NthField(reply, ' ', 3);
+}
+
+void TNMPOP3::DeleteMailMessage(qint32 n)
+{
+    if (m_busy)
+        return;
+    BusyScope busy(this);
+    CheckConnection();
+    const QByteArray reply = Transaction("DELE " + QByteArray::number(n));
+    // No reply at all is no confirmation: the message was not marked.
+    const bool failed = reply.isEmpty() || NthField(reply, ' ', 1) == "-ERR";
+    if (failed) {
+        if (OnFailure)
+            OnFailure(this);
+        rejected(reply);
+    }
+    busy.release();
+    if (OnSuccess)
+        OnSuccess(this);
+}
+
+void TNMPOP3::Disconnect()
+{
+    if (!Connected())
+        return;
+    QPointer<TNMPOP3> self(this);
+    QByteArray reply;
+    try {
+        reply = Transaction("QUIT");
+    } catch (...) {
+        if (self)
+            TPowersock::Disconnect();
+        throw;
+    }
+    TPowersock::Disconnect();
+    if (!accepted(reply))
+        rejected(reply);
+}
+
+void TNMPOP3::Abort()
+{
+    TPowersock::Abort();
+    if (Connected()) {
+        TPowersock::Disconnect();
+        ClearInput();
+    }
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "net/ESockError.h"
+#include "net/NetEvents.h"
+#include "net/TThreadTimer.h"
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSslError>
+#include <QStringList>
+
+class QSslSocket;
+
+// The TCP client component under the protocol clients. Every operation runs on the GUI
+// thread and waits inside the event loop, so timers, user commands and other components
+// keep running while it waits; a wait ends only through the flags set by event handlers
+// (connected, lookup seen, timed out, failed) or by Cancel / RequestCloseSocket called from
+// such a handler. Failures are exceptions: ESockError, EAbortError, or EGeneralError
+// ("Not Connected", range errors).
+//
+// Destroy a component with deleteLater(), never with delete from inside one of its own
+// callbacks. A wait that finds its component destroyed throws the wait's abort text and
+// touches nothing; callers that keep a pointer check it with a QPointer afterwards.
+class TPowersock : public QObject
+{
+    Q_OBJECT
+public:
+    // The I/O buffer: the longest line ReadLn accepts and the largest single send.
+    static constexpr qint32 BufferSize = 65536;
+
+    explicit TPowersock(QObject *parent = nullptr);
+    ~TPowersock() override;
+
+    // Events.
+    TNotifyEvent OnDataAvailable;   // every readable notification; its exceptions are swallowed
+    TNotifyEvent OnAccept;          // incoming connection (no client here listens)
+    TNotifyEvent OnConnect;
+    TNotifyEvent OnDisconnect;
+    TOnErrorEvent OnError;          // just before a socket error is raised
+    THandlerEvent OnInvalidHost;    // may change Host and set handled to retry once
+    TOnHostResolved OnHostResolved;
+    THandlerEvent OnConnectionRequired;
+    TOnStatus OnStatus;
+    TNotifyEvent OnConnectionFailed;
+    TNotifyEvent OnPacketRecvd;
+    TNotifyEvent OnPacketSent;
+
+    // Properties and results.
+    QStringList WSAInfo;            // facts about the socket layer, filled by the first component
+    qint32 BytesSent = 0;
+    qint32 LastErrorNo = 0;
+    qint32 TimeOut = 0;             // ms, bound of every wait; 0 = no bound
+    qint32 ReportLevel = 0;         // status texts of this level or lower are reported
+    QString Status;                 // last status text reported
+    QString Proxy;                  // connect here instead of Host when set
+    qint32 ProxyPort = 0;
+    qint32 Port = 0;
+    qint32 BytesTotal = 0;
+    qint32 BytesRecvd = 0;
+    QString Host;                   // host name or literal address
+    QByteArray LastReply;           // last line read by Transaction, line end included
+    qint16 ReplyNumber = 0;         // leading number of LastReply, 0 if none
+    THostResolver Resolver;         // empty: the process default (see setDefaultResolver)
+
+    bool Canceled() const { return m_canceled; }
+    bool Destroying() const { return m_destroying; }
+    bool Succeeded() const { return m_succeeded; }
+    bool TimedOut() const { return m_timedOut; }
+    bool EventSeen() const { return m_eventSeen; }
+    bool Connected() const { return m_connected; }
+    // True once StartTLS has secured the current connection.
+    bool Encrypted() const;
+    // The address the last Connect used.
+    QHostAddress RemoteAddress() const { return m_remote; }
+
+    virtual void Connect();
+    virtual void Disconnect();
+    virtual QByteArray Transaction(const QByteArray &command);
+    virtual void Abort();
+    void CheckConnection();
+    void Cancel();
+    void SendBuffer(const char *data, qint32 length);
+    void Write(const QByteArray &text);
+    void Writeln(const QByteArray &text);
+    QByteArray ReadLn();
+    void CaptureString(QByteArray &text, qint32 limit);
+    void CaptureFile(const QString &path);
+    void SendFile(const QString &path);
+    bool DataAvailable();
+    void ClearInput();
+    void RequestCloseSocket();
+
+    // Turns the open connection into a TLS client connection to Host and waits for the
+    // handshake, bounded by TimeOut. The certificate is verified against the system store
+    // and Host; with a fingerprint (hex SHA-256, any case, colons allowed) exactly that
+    // certificate is trusted instead. Failure closes the connection and raises ESockError
+    // naming the certificate problem.
+    void StartTLS(const QByteArray &certFingerprint = {});
+    // Hex SHA-256 of the peer's certificate (lower case), empty before a handshake.
+    QByteArray PeerFingerprint() const;
+
+    QString ErrorText(qint32 errorNo);
+    // Field n (from 1) between single separators, untrimmed; empty when missing.
+    static QByteArray NthField(const QByteArray &text, char separator, qint32 n);
+    static QString NthField(const QString &text, QChar separator, qint32 n);
+    // 1-based position of the n-th occurrence of c; length + 1 when there are fewer, or
+    // when the n-th is the last character.
+    static qint32 NthCharPos(const QByteArray &text, char c, qint32 n);
+    static qint32 NthCharPos(const QString &text, QChar c, qint32 n);
+    // Strict decimal conversion ([+-]digits, 32-bit): raises EGeneralError otherwise.
+    static qint32 StrToInt(const QByteArray &text);
+    // The same, with a fallback instead of an error.
+    static qint32 StrToIntDef(const QByteArray &text, qint32 fallback);
+    // The table number of a socket error of this platform (refused 10061, ...).
+    static qint32 socketErrorNumber(QAbstractSocket::SocketError error, const QString &errorString);
+    // Server bytes as display text: UTF-8 when valid, else Latin-1.
+    static QString displayText(const QByteArray &bytes);
+
+    // The resolver used by components whose Resolver is empty; empty restores the
+    // system resolver.
+    static void setDefaultResolver(THostResolver resolver);
+
+protected:
+    void StatusMessage(qint32 level, const QString &text);
+    // Raises the pending socket error unless it is `tolerated` (10035, would block).
+    void ErrorCheck(qint32 tolerated);
+    void ResolveHost();
+    void TimerOn();
+    void TimerOff();
+    void TimerFired();
+    // Raises ESockError for a socket error number (after OnError), unless it is tolerated.
+    void raiseSocketError(qint32 errorNo);
+
+    bool m_eventSeen = false;
+    bool m_destroying = false;
+
+private:
+    QSslSocket *makeSocket();
+    void dropSocket(bool notify);
+    void onSocketError(QAbstractSocket::SocketError error);
+    void onSslErrors(const QList<QSslError> &errors);
+    void onEncrypted();
+    void onSocketClosed();
+    // Waits for one event; false when this component was destroyed meanwhile.
+    bool pumpEvents(bool block);
+    void captureLoop(const std::function<void(const QByteArray &)> &sink, qint64 limit,
+                     const qint64 *have, const char *abortText);
+    void captureChunks(const std::function<void(const QByteArray &)> &sink, qint64 limit,
+                       const qint64 *have, const char *abortText);
+    void initSocketLayer();
+
+    TThreadTimer *m_timer = nullptr;
+    QSslSocket *m_socket = nullptr;
+    QHostAddress m_remote;
+    QList<QHostAddress> m_lookupResult;
+    quint64 m_lookupGeneration = 0;
+    qint32 m_pendingError = 0;      // table number of the socket's last error
+    bool m_canceled = false;
+    bool m_succeeded = false;
+    bool m_timedOut = false;
+    bool m_connected = false;
+    // TLS handshake state of the current socket.
+    QByteArray m_pin;
+    QList<QSslError> m_tlsErrors;
+    QString m_tlsFailure;
+    QByteArray m_tlsPeer;           // fingerprint of the certificate the server showed
+    bool m_tlsDone = false;
+    bool m_tlsFailed = false;
+};

@@ -1,0 +1,54 @@
+#include "Platform.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace Platform {
+
+int screenPpi()
+{
+    const QScreen *screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    if (!screen)
+        return 96;
+    return qRound(screen->logicalDotsPerInch());
+}
+
+bool transparencyAvailable()
+{
+    if (!qGuiApp)
+        return false;
+    // Window opacity is honoured by these windowing systems (on X11 by any compositor, also
+    // one started later, since the opacity is a window property). The offscreen platform
+    // stores the opacity, so it is offered there too and tests see the same controls as a
+    // desktop. Framebuffer and single-surface platforms have no per-window opacity.
+    const QString name = QGuiApplication::platformName();
+    return name == QLatin1String("windows") || name == QLatin1String("cocoa") || name == QLatin1String("xcb")
+        || name.startsWith(QLatin1String("wayland")) || name == QLatin1String("offscreen");
+}
+
+QString joinPath(const QString &dir, const QString &file)
+{
+    const QChar separator = QDir::separator();
+    if (dir.endsWith(separator) || dir.endsWith(QLatin1Char('/')))
+        return dir + file;
+    return dir + separator + file;
+}
+
+QString stripOneTrailingSeparator(const QString &dir)
+{
+    if (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\')))
+        return dir.chopped(1);
+    return dir;
+}
+
+QString executableName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("vorlo.exe");
+#else
+    return QStringLiteral("vorlo");
+#endif
+}
+
+} // namespace Platform
