@@ -29,14 +29,20 @@ int main(int argc, char **argv)
     // The end of the logon, SIGTERM and SIGINT run the same orderly exit as "Exit".
     ExitSignals exitSignals;
     QObject::connect(&exitSignals, &ExitSignals::exitRequested, checker, &TF_CheckerWindow::Button3Click);
-    QObject::connect(checker, &TF_CheckerWindow::exiting, checker, [&] {
-        delete update;
-        delete prefs;
-        delete about;
-        delete mailList;
+    // The exit may run inside a form's own handler (a modal box, a wait): the forms go once
+    // that handler has returned, never under it.
+    const QList<QPointer<QWidget>> forms{update.data(), prefs.data(), about.data(), mailList.data()};
+    QObject::connect(checker, &TF_CheckerWindow::exiting, checker, [forms] {
+        for (const QPointer<QWidget> &form : forms)
+            if (form) {
+                form->hide();
+                form->deleteLater();
+            }
     });
 
     const int rc = app.exec();
+    for (const QPointer<QWidget> &form : forms)
+        delete form.data();
     delete checker;
     return rc;
 }

@@ -1,6 +1,7 @@
 // The built program on its own settings directory: first run, the exit on SIGTERM, a save cut short.
 #include "VorloProcess.h"
 
+#include "fixtures/SettingsDir.h"
 #include "settings/TIniFile.h"
 
 #include <QFileSystemWatcher>
@@ -14,15 +15,6 @@ private slots:
     void handWrittenFileComesBack();
     void saveKilledMidwayLeavesReadableFile();
 };
-
-namespace {
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
-} // namespace
 
 void TestBlackboxSettings::firstRunWritesSettings()
 {
@@ -43,7 +35,7 @@ void TestBlackboxSettings::handWrittenFileComesBack()
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("vorlo.ini"));
-    writeFile(ini, "[Main]\r\nECount=2\r\nFilterCount=1\r\nStartHidden=0\r\nVendorKey=42\r\nAnimIcons=0\r\n"
+    SettingsDir::writeFile(ini, "[Main]\r\nECount=2\r\nFilterCount=1\r\nStartHidden=0\r\nVendorKey=42\r\nAnimIcons=0\r\n"
                    "on/offline=off\r\n"
                    "[1]\r\nName=work\r\nHost=127.0.0.1:1\r\nPassword=bdf\r\nNote=mine\r\n"
                    "[2]\r\nName=home\r\nHost=localhost\r\nSavePwd=0\r\nPassword=xyz\r\n"
@@ -84,7 +76,7 @@ void TestBlackboxSettings::saveKilledMidwayLeavesReadableFile()
         content += "[" + QByteArray::number(n) + "]\r\nName=acct" + QByteArray::number(n) +
                    "\r\nCustomMailClientPath=" + longValue + "\r\n";
     content += "[Tail]\r\nend=1\r\n";
-    writeFile(ini, content);
+    SettingsDir::writeFile(ini, content);
 
     for (int round = 0; round < 3; ++round) {
         VorloProcess vorlo(dir.path());

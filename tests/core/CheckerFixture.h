@@ -5,32 +5,13 @@
 #include "net/TNMPOP3.h"
 #include "settings/TIniFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "fixtures/SettingsDir.h"
+
 #include <memory>
 
-struct CheckerFixture
+struct CheckerFixture : SettingsDir
 {
-    QTemporaryDir dir;
     std::unique_ptr<TF_CheckerWindow> window;
-
-    QString iniPath() const { return dir.filePath(QStringLiteral("vorlo.ini")); }
-
-    void writeIni(const QByteArray &content) const
-    {
-        QFile f(iniPath());
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write the test settings file");
-        f.write(content);
-    }
-
-    QByteArray readIni() const
-    {
-        QFile f(iniPath());
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return f.readAll();
-    }
 
     TF_CheckerWindow &start(QStringList extraArgs = {})
     {

@@ -114,9 +114,10 @@ void TF_Prefs::setAlwaysOnTopChecked(bool on)
 void TF_Prefs::showAccount(int account)
 {
     UpdatePrefsControls();
-    m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet9);
+    // Shown first, so the page in front is refilled from the state before it is left.
     show();
     raise();
+    m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet9);
     m_accounts->selectAccount(account);
 }
 

@@ -30,7 +30,7 @@ const QList<QByteArray> &TPrefsAccountsPage::securityValues()
     return values;
 }
 
-TPrefsAccountsPage::TPrefsAccountsPage(TF_Prefs &dialog) : QObject(&dialog), m_dialog(dialog), m_ui(dialog.ui())
+TPrefsAccountsPage::TPrefsAccountsPage(TF_Prefs &dialog) : m_dialog(dialog), m_ui(dialog.ui())
 {
     m_ui.ComboBox7->addItems({QStringLiteral("sec"), QStringLiteral("min")});
     m_ui.MailClientComboBox1->addItems({QStringLiteral("Default Email Client"), QStringLiteral("Custom...")});

@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
-TPrefsFilterEditor::TPrefsFilterEditor(TF_Prefs &dialog) : QObject(&dialog), m_dialog(dialog), m_ui(dialog.ui())
+TPrefsFilterEditor::TPrefsFilterEditor(TF_Prefs &dialog) : m_dialog(dialog), m_ui(dialog.ui())
 {
     m_ui.Filter_If_ComboBox->addItems(TFilterEngine::conditionTexts());
     m_ui.Filter_If_ComboBox->setCurrentIndex(-1);

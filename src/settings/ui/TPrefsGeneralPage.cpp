@@ -11,7 +11,7 @@
 
 #include <QAction>
 
-TPrefsGeneralPage::TPrefsGeneralPage(TF_Prefs &dialog) : QObject(&dialog), m_dialog(dialog), m_ui(dialog.ui())
+TPrefsGeneralPage::TPrefsGeneralPage(TF_Prefs &dialog) : m_dialog(dialog), m_ui(dialog.ui())
 {
     auto bind = [this](auto *sender, auto signal, void (TPrefsGeneralPage::*handler)()) {
         connect(sender, signal, this, [this, handler] { runSilently([&] { (this->*handler)(); }); });

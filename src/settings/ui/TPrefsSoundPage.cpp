@@ -13,7 +13,7 @@
 #include <QPointer>
 #include <QStyle>
 
-TPrefsSoundPage::TPrefsSoundPage(TF_Prefs &dialog) : QObject(&dialog), m_dialog(dialog), m_ui(dialog.ui())
+TPrefsSoundPage::TPrefsSoundPage(TF_Prefs &dialog) : m_dialog(dialog), m_ui(dialog.ui())
 {
     m_playing = new QButtonGroup(this);
     m_playing->addButton(m_ui.RadioGroup2Item0, 0);

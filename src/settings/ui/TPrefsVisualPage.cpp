@@ -8,7 +8,7 @@
 #include "settings/ui/TColorPanel.h"
 #include "settings/ui/TF_Prefs.h"
 
-TPrefsVisualPage::TPrefsVisualPage(TF_Prefs &dialog) : QObject(&dialog), m_dialog(dialog), m_ui(dialog.ui())
+TPrefsVisualPage::TPrefsVisualPage(TF_Prefs &dialog) : m_dialog(dialog), m_ui(dialog.ui())
 {
     TCheckerMetrics &m = w().Metrics;
     const QList<std::pair<QSlider *, qint32 *>> metrics = {{m_ui.TrackBar2, &m.CheckerHeight},
