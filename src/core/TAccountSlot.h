@@ -7,6 +7,7 @@ class QMenu;
 class QTimer;
 class TCheckerField;
 class TNMPOP3;
+class TSummaryCache;
 struct TMailSummary;
 
 // The object columns of one slot: made once when the slot first exists, they stay with the
@@ -25,4 +26,6 @@ struct TAccountSlot
     QAction *PrefsItem = nullptr;
     QAction *AccountListItem = nullptr;
     std::shared_ptr<TMailSummary> MailSummary;
+    // Headers read by earlier checks; moves with MailSummary, made by the first check.
+    std::shared_ptr<TSummaryCache> SummaryCache;
 };

@@ -3,6 +3,7 @@
 
 #include "core/TCheckerField.h"
 #include "core/TFormHooks.h"
+#include "core/TSummaryCache.h"
 #include "mail/TMailSummary.h"
 #include "platform/Platform.h"
 
@@ -59,6 +60,8 @@ qint32 TF_CheckerWindow::addAccount(const QString &name)
         s.MailSummary->reset();
         s.MailSummary->Pending.clear();
     }
+    if (s.SummaryCache)
+        s.SummaryCache->clear();
     if (s.CheckTimer && !s.CheckTimer->isActive())
         s.CheckTimer->start(1000);
     refreshSlotItems(*this, n);
@@ -78,19 +81,25 @@ void TF_CheckerWindow::deleteAccount(qint32 k)
 
     // What the fields show and the mail lists follow their accounts: a deletion queued for one
     // account must never be carried out on the server of the account that moves into its slot.
+    // The header cache goes the same way: it names the messages of its own server only.
     const std::shared_ptr<TMailSummary> dropped = Accounts.slot(k).MailSummary;
+    const std::shared_ptr<TSummaryCache> droppedCache = Accounts.slot(k).SummaryCache;
     for (qint32 n = k; n < oldLast; ++n) {
         TAccountSlot &s = Accounts.slot(n);
         const TAccountSlot &next = Accounts.slot(n + 1);
         if (s.Field && next.Field)
             s.Field->setText(next.Field->text());
         s.MailSummary = next.MailSummary;
+        s.SummaryCache = next.SummaryCache;
     }
     Accounts.slot(oldLast).MailSummary = dropped;
+    Accounts.slot(oldLast).SummaryCache = droppedCache;
     if (dropped) {
         dropped->reset();
         dropped->Pending.clear();
     }
+    if (droppedCache)
+        droppedCache->clear();
 
     Accounts.removeAccountData(k);
     TAccountSlot &freed = Accounts.slot(oldLast);

@@ -3,6 +3,8 @@
 
 #include "core/TCheckerField.h"
 #include "core/TFormHooks.h"
+#include "core/TSummaryCache.h"
+#include "core/TSummaryReader.h"
 #include "mail/TEventLog.h"
 #include "mail/TFilterEngine.h"
 #include "mail/TMailSummary.h"
@@ -68,6 +70,9 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
     auto D = [this, n]() -> TAccountData & { return Accounts.data(n); };
     QPointer<TNMPOP3> pop(client);
     const std::shared_ptr<TMailSummary> summary = Accounts.slot(n).MailSummary;
+    if (!Accounts.slot(n).SummaryCache)
+        Accounts.slot(n).SummaryCache = std::make_shared<TSummaryCache>();
+    const std::shared_ptr<TSummaryCache> cache = Accounts.slot(n).SummaryCache;
     const qint32 oldCount = D().MailCount;
     bool failed = false;
     QString reason;
@@ -101,6 +106,8 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         pop->TimeOut = 60000;
         pop->Security = D().Security.isEmpty() ? QByteArray("auto") : D().Security;
         pop->CertFingerprint = D().CertFingerprint;
+        // Headers read from another server or for another user say nothing about this box.
+        cache->bindTo(D().Host, D().UserID);
     } catch (const std::exception &e) {
         failed = true;
         reason = reasonOf(e);
@@ -129,21 +136,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
                 pop->List();
             } catch (...) {
             }
-            const qint32 count = D().MailCount;
-            for (qint32 k = 1; k <= count && !Quitting && pop; ++k) {
-                try {
-                    padTo(summary->Subject, k);
-                    padTo(summary->Sender, k);
-                    padTo(summary->Action, k);
-                    pop->GetSummary(k);
-                    if (Quitting || !pop)
-                        break;
-                    padTo(summary->UniqueID, k);
-                    const QByteArray id = pop->UniqueID(k);
-                    summary->UniqueID.insert(k, id);
-                } catch (...) {
-                }
-            }
+            TSummaryReader(pop, *summary, cache.get(), [this, pop] { return Quitting || !pop; }).read(D().MailCount);
             if (Quitting || !pop)
                 return;
             try {
@@ -153,6 +146,8 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             deletePending(n, pop, *summary);
             if (Quitting)
                 return;
+            // What is left in the lists is what stays on the server.
+            cache->keepOnly(*summary);
             refreshMailList(n);
         } else {
             if (D().List) {
@@ -163,6 +158,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             // box or no list they are gone for good, and keeping them would make every tick
             // contact the server again.
             summary->Pending.clear();
+            cache->clear();
         }
         if (pop && !Quitting) {
             try {

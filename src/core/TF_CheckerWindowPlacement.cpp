@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <limits>
 
 namespace {
 QSize screenSize()
@@ -60,7 +61,8 @@ void TF_CheckerWindow::floatAway()
         m_floatBack->setSingleShot(true);
         m_floatBack->setTimerType(Qt::PreciseTimer);
         connect(m_floatBack, &QTimer::timeout, this, &TF_CheckerWindow::floatBackTimerTimer);
-        m_floatBack->start(Options.Jumpback * 1000);
+        // A hand-edited delay must neither overflow nor go negative.
+        m_floatBack->start(qBound(0, Options.Jumpback, std::numeric_limits<int>::max() / 1000) * 1000);
     }
     if (x() == Options.defaultX && y() == Options.defaultY)
         move(Options.alternativeX, Options.alternativeY);

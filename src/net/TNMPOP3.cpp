@@ -1,55 +1,19 @@
 #include "net/TNMPOP3.h"
 
+#include "net/BusyScope.h"
+#include "net/Pop3Replies.h"
+
 #include <QDir>
 #include <QPointer>
 
 #include <algorithm>
 #include <exception>
 
-// Holds the busy flag for one operation and clears it on every exit, unless the
-// component went away meanwhile.
-class BusyScope
-{
-public:
-    explicit BusyScope(TNMPOP3 *pop) : m_pop(pop) { pop->m_busy = true; }
-    ~BusyScope() { release(); }
-    void release()
-    {
-        if (m_pop)
-            m_pop->m_busy = false;
-        m_pop = nullptr;
-    }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
-
-private:
-    QPointer<TNMPOP3> m_pop;
-};
+using Pop3Replies::accepted;
+using Pop3Replies::rejected;
+using Pop3Replies::withoutLineEnd;
 
 namespace {
-
-bool accepted(const QByteArray &reply)
-{
-    return TPowersock::NthField(reply, ' ', 1).contains("+OK");
-}
-
-// The line without its terminator (CR LF or a bare LF).
-QByteArray withoutLineEnd(const QByteArray &line)
-{
-    if (line.endsWith("\r\n"))
-        return line.chopped(2);
-    if (line.endsWith('\n'))
-        return line.chopped(1);
-    return line;
-}
-
-// A rejected reply raises its line; no line at all means the server went away.
-[[noreturn]] void rejected(const QByteArray &reply)
-{
-    if (reply.isEmpty())
-        throw ESockError("Connection closed before the reply");
-    throw EGeneralError(reply);
-}
 
 // Login data travels inside command lines: a line break or NUL in it would end the
 // command early and smuggle in another.
@@ -140,6 +104,8 @@ void TNMPOP3::Connect()
         const bool implicitTls = mode == SecurityMode::Tls
             || (mode == SecurityMode::Auto && quint16(Port) == 995);
         Capabilities.clear();
+        m_commandCounts.clear();
+        m_listedSizes.clear();
         TPowersock::Connect();
         try {
             if (implicitTls)
@@ -236,19 +202,29 @@ void TNMPOP3::List()
     QPointer<TNMPOP3> self(this);
     CheckConnection();
     Transaction("LIST ");
+    m_listedSizes.clear();
     qint64 budget = ListLimit;
     std::exception_ptr failure;
     for (;;) {
         const QByteArray line = withoutLineEnd(readReplyLine(budget, "listing"));
         if (line == ".")
             break;
-        if (!OnList || failure)
+        if (failure)
             continue;
+        if (!OnList) {
+            keepListedSize(StrToIntDef(NthField(line, ' ', 1), 0), StrToIntDef(NthField(line, ' ', 2), 0));
+            continue;
+        }
         // A bad line fails the listing, but only after its end has been read, so the next
         // command does not take the rest of the listing for its reply.
         try {
             const qint32 msg = StrToInt(NthField(line, ' ', 1));
             const qint32 size = StrToInt(NthField(line, ' ', 2));
+            // A number outside the box names no message; handed on, it would make a
+            // handler that files sizes by number grow its list without bound.
+            if (msg < 1 || msg > MailCount)
+                continue;
+            keepListedSize(msg, size);
             OnList(msg, size);
         } catch (...) {
             if (!self)
@@ -277,6 +253,15 @@ void TNMPOP3::GetSummary(qint32 n)
     const QByteArray top = Transaction("TOP " + QByteArray::number(n) + " 0");
     if (!accepted(top))
         rejected(top);
+    readHeader();
+    takeSize(Transaction("LIST " + QByteArray::number(n)));
+    StatusMessage(1, "Summary Retrieved");
+    if (OnRetrieveEnd)
+        OnRetrieveEnd(this);
+}
+
+void TNMPOP3::readHeader()
+{
     Summary.Header.clear();
     Summary.Subject.clear();
     Summary.From.clear();
@@ -299,11 +284,11 @@ void TNMPOP3::GetSummary(qint32 n)
         if (line == ".")
             break;
     }
-    const QByteArray size = Transaction("LIST " + QByteArray::number(n));
-    Summary.Bytes = StrToInt(NthField(size, ' ', 3).trimmed());
-    StatusMessage(1, "Summary Retrieved");
-    if (OnRetrieveEnd)
-        OnRetrieveEnd(this);
+}
+
+void TNMPOP3::takeSize(const QByteArray &reply)
+{
+    Summary.Bytes = StrToInt(NthField(reply, ' ', 3).trimmed());
 }
 
 QByteArray TNMPOP3::UniqueID(qint32 n)
@@ -356,6 +341,32 @@ void TNMPOP3::Disconnect()
     TPowersock::Disconnect();
     if (!accepted(reply))
         rejected(reply);
+}
+
+QByteArray TNMPOP3::Transaction(const QByteArray &command)
+{
+    countCommand(command);
+    return TPowersock::Transaction(command);
+}
+
+void TNMPOP3::keepListedSize(qint32 msg, qint32 size)
+{
+    // For summaries read without "LIST n"; only numbers the box can hold.
+    if (msg >= 1 && msg <= MailCount)
+        m_listedSizes.insert(msg, size);
+}
+
+void TNMPOP3::countCommand(const QByteArray &command)
+{
+    // The verb only: the rest of a line may be a password.
+    ++m_commandCounts[NthField(command, ' ', 1).toUpper()];
+}
+
+bool TNMPOP3::hasCapability(const QByteArray &name) const
+{
+    return std::any_of(Capabilities.cbegin(), Capabilities.cend(), [&](const QByteArray &c) {
+        return NthField(c, ' ', 1).trimmed().compare(name, Qt::CaseInsensitive) == 0;
+    });
 }
 
 void TNMPOP3::Abort()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "net/TMessageBatch.h"
 #include "net/TPowersock.h"
 #include "net/TSummary.h"
 
 #include <QByteArrayList>
+#include <QHash>
 
 // The POP3 client of one account: login, mailbox count, size listing, header summaries,
 // unique ids and deletion; it never downloads a message body. Operations wait like every
@@ -15,6 +17,10 @@
 // Security: "auto" (implicit TLS on port 995, else STLS when the server lists it),
 // "tls" (implicit TLS on any port), "starttls" (STLS required), "none" (plain, no CAPA).
 // CertFingerprint (hex SHA-256) trusts exactly that certificate instead of the store.
+//
+// Where the session asked "CAPA" and the server listed "PIPELINING", readBatch sends the
+// commands of many messages ahead of their replies (a bounded window) and reads the replies
+// in order; elsewhere it sends one command at a time.
 class TNMPOP3 : public TPowersock
 {
     Q_OBJECT
@@ -25,6 +31,9 @@ public:
     static constexpr qint32 DefaultHeaderLineLimit = 100000;        // lines of one TOP reply
     static constexpr qint64 DefaultListLimit = 16 * 1024 * 1024;    // bytes of one LIST reply
     static constexpr qint64 CapaLimit = 64 * 1024;                  // bytes of one CAPA reply
+    // Commands sent ahead of their replies at most: small enough that neither side's
+    // buffers fill with commands, large enough to keep a slow link busy.
+    static constexpr qint32 DefaultPipelineWindow = 64;
 
     explicit TNMPOP3(QObject *parent = nullptr);
     ~TNMPOP3() override;
@@ -38,7 +47,8 @@ public:
     QByteArrayList Capabilities;      // the last CAPA reply's lines, without line ends
     qint64 HeaderLimit = DefaultHeaderLimit;
     qint32 HeaderLineLimit = DefaultHeaderLineLimit;
-    qint64 ListLimit = DefaultListLimit;
+    qint64 ListLimit = DefaultListLimit;      // also bounds the "UIDL" listing
+    qint32 PipelineWindow = DefaultPipelineWindow;
 
     THandlerEvent OnAuthenticationNeeded;
     THandlerEvent OnAuthenticationFailed;
@@ -60,6 +70,13 @@ public:
 
     bool Busy() const { return m_busy; }
 
+    // Whether the last CAPA reply listed `name` (the first word of a line, any case).
+    bool hasCapability(const QByteArray &name) const;
+    // Commands may go ahead of their replies: CAPA was asked and listed "PIPELINING".
+    bool canPipeline() const { return hasCapability("PIPELINING"); }
+    // How many commands starting with `verb` ("TOP", "UIDL", ...) this connection sent.
+    qint32 commandCount(const QByteArray &verb) const { return m_commandCounts.value(verb.toUpper()); }
+
     void Connect() override;
     void List();
     void GetSummary(qint32 n);
@@ -67,9 +84,23 @@ public:
     void DeleteMailMessage(qint32 n);
     void Disconnect() override;
     void Abort() override;
+    QByteArray Transaction(const QByteArray &command) override;
+
+    // Reads the items in order, pipelined where canPipeline allows, calling `onStart` and
+    // `onDone` per item (either may be empty). OnRetrieveStart, OnRetrieveEnd and OnFailure
+    // fire per message as in GetSummary and UniqueID. Without "LIST n" a summary takes
+    // Bytes from the last size listing. A failure of one message is reported in its result;
+    // a failed connection raises, after the items already read were reported.
+    void readBatch(const QList<TBatchItem> &items, const TBatchStart &onStart, const TBatchDone &onDone);
+    // Every unique id with one "UIDL" listing: element k is message k's id as UniqueID
+    // returns it (line end kept), element 0 empty. Empty when the server refuses the
+    // listing or when its lines are not exactly messages 1 to MailCount in order. Raises
+    // when the connection fails or the listing passes ListLimit.
+    QByteArrayList uniqueIdList();
 
 private:
     friend class BusyScope;
+    class Pipeline;
     enum class SecurityMode { None, Auto, Tls, StartTls };
 
     SecurityMode securityMode() const;
@@ -77,7 +108,15 @@ private:
     void negotiateTls(SecurityMode mode, bool implicitTls);
     void readCapabilities();
     QByteArray readReplyLine(qint64 &budget, const char *what);
+    // The header lines of an accepted "TOP" reply into Summary.
+    void readHeader();
+    // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
+    void takeSize(const QByteArray &reply);
+    void countCommand(const QByteArray &command);
+    void keepListedSize(qint32 msg, qint32 size);
 
     bool m_busy = false;
+    QHash<QByteArray, qint32> m_commandCounts;
+    QHash<qint32, qint32> m_listedSizes;      // message -> bytes, from the last listing
     QString m_attachFilePath;
 };

@@ -5,6 +5,8 @@
 #include "settings/TIniFile.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtTest>
@@ -23,6 +25,8 @@ private slots:
     void passwords();
     void commandLine();
     void startOfflineAndHidden();
+    void everyWayOutSaves_data();
+    void everyWayOutSaves();
 };
 
 namespace {
@@ -273,6 +277,41 @@ void TestStartupSettings::startOfflineAndHidden()
     QCOMPARE(ini.readString("Main", "on/offline", ""), QByteArray("off"));
     QVERIFY(!ini.sectionExists("StartHidden"));
     QCOMPARE(ini.readString("Main", "StartHidden", "absent"), QByteArray("absent"));
+}
+
+void TestStartupSettings::everyWayOutSaves_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("Exit item") << "Quit1" << false;
+    QTest::newRow("Exit item, window hidden") << "Quit1" << true;
+    QTest::newRow("close") << "close" << false;
+    QTest::newRow("hidden E button") << "E" << false;
+}
+
+void TestStartupSettings::everyWayOutSaves()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, hidden);
+    CheckerFixture fx;
+    fx.writeIni("[Main]\nECount=1\n[1]\nName=kept\n");
+    TF_CheckerWindow &w = fx.start();
+    if (hidden)
+        w.CoolTrayIcon1Click(w.PopupMenu6);
+    QSignalSpy exiting(&w, &TF_CheckerWindow::exiting);
+    if (way == "Quit1")
+        w.Quit1->trigger();
+    else if (way == "close")
+        w.close();
+    else
+        w.findChild<QPushButton *>(QStringLiteral("Button_E"))->click();
+    QCOMPARE(exiting.size(), 1);
+    QVERIFY(w.Quitting);
+    QVERIFY(!w.Accounts.slot(1).Pop3);
+    TIniFile ini(fx.iniPath());
+    QCOMPARE(ini.readString("Main", "ReleaseNr", ""), QByteArray("16"));
+    QCOMPARE(ini.readString("Main", "Hidden", ""), QByteArray(hidden ? "1" : "0"));
+    QCOMPARE(ini.readString("1", "Name", ""), QByteArray("kept"));
 }
 
 QTEST_MAIN(TestStartupSettings)

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+struct TMailSummary;
+
+// The subjects and senders an account's earlier checks read, by unique id, for the run of
+// the program: a check asks the server only for the headers of messages it has not seen.
+// It belongs to one server and user, and holds only the messages that were on the server
+// after the last check.
+class TSummaryCache
+{
+public:
+    struct Entry
+    {
+        QByteArray Subject;
+        QByteArray Sender;
+    };
+
+    // Empties the cache unless it already belongs to this server text and user.
+    void bindTo(const QString &host, const QString &user);
+    // The entry of a unique id (as UniqueID returns it), or null.
+    const Entry *find(const QByteArray &uniqueId) const;
+    // From now on exactly the messages of `summary` that carry a unique id, with their
+    // Subject and Sender lines. An id on more than one line is left out: which header it
+    // stands for is not known.
+    void keepOnly(const TMailSummary &summary);
+    void clear();
+    qsizetype size() const { return m_entries.size(); }
+
+private:
+    QString m_host;
+    QString m_user;
+    QHash<QByteArray, Entry> m_entries;
+};

@@ -1,0 +1,167 @@
+#include "core/TSummaryReader.h"
+
+#include "core/TSummaryCache.h"
+#include "mail/TMailSummary.h"
+#include "net/TNMPOP3.h"
+
+namespace {
+
+// Pads `list` with empty lines until it has at least `lines` lines.
+void padTo(QByteArrayList &list, qsizetype lines)
+{
+    while (list.size() < lines)
+        list.append(QByteArray());
+}
+
+} // namespace
+
+TSummaryReader::TSummaryReader(TNMPOP3 *client, TMailSummary &summary, const TSummaryCache *cache,
+                               std::function<bool()> stopped)
+    : m_pop(client), m_summary(summary), m_cache(cache), m_stopped(std::move(stopped))
+{
+}
+
+void TSummaryReader::read(qint32 count)
+{
+    if (count <= 0 || !m_pop || m_stopped())
+        return;
+    if (m_pop->canPipeline())
+        readPipelined(count);
+    else
+        readOneByOne(count);
+}
+
+void TSummaryReader::readOneByOne(qint32 count)
+{
+    for (qint32 k = 1; k <= count && m_pop && !m_stopped(); ++k) {
+        try {
+            padTo(m_summary.Subject, k);
+            padTo(m_summary.Sender, k);
+            padTo(m_summary.Action, k);
+            m_pop->GetSummary(k);
+            if (!m_pop || m_stopped())
+                break;
+            padTo(m_summary.UniqueID, k);
+            const QByteArray id = m_pop->UniqueID(k);
+            m_summary.UniqueID.insert(k, id);
+        } catch (...) {
+        }
+    }
+}
+
+bool TSummaryReader::readIdListing(qint32 count)
+{
+    if (!m_pop->hasCapability("UIDL"))
+        return false;
+    try {
+        const QByteArrayList ids = m_pop->uniqueIdList();
+        if (ids.size() == qsizetype(count) + 1)
+            for (qint32 k = 1; k <= count; ++k)
+                m_ids.insert(k, ids.at(k));
+    } catch (...) {
+        // The connection is gone; every read that follows fails at once.
+    }
+    return true;
+}
+
+void TSummaryReader::readIds(qint32 first, qint32 last)
+{
+    QList<TBatchItem> items;
+    for (qint32 k = first; k <= last; ++k)
+        items.append({k, false, false, true});
+    try {
+        m_pop->readBatch(items, {}, [this, &items](qsizetype i, const TBatchResult &r) {
+            if (r.IdRead)
+                m_ids.insert(items.at(i).Number, r.Id);
+        });
+    } catch (...) {
+    }
+}
+
+void TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
+{
+    QList<TBatchItem> items;
+    for (qint32 k = first; k <= last; ++k)
+        if (!cached(k))
+            items.append({k, true, withSizes, false});
+    try {
+        m_pop->readBatch(
+            items,
+            [this, &items](qsizetype i) {
+                if (m_stopped())
+                    return;
+                const qint32 k = items.at(i).Number;
+                placeUpTo(k - 1);
+                padTo(m_summary.Subject, k);
+                padTo(m_summary.Sender, k);
+                padTo(m_summary.Action, k);
+            },
+            [this, &items](qsizetype i, const TBatchResult &r) {
+                if (m_stopped())
+                    return;
+                const qint32 k = items.at(i).Number;
+                // As one by one: a message whose summary failed gets no id, so nothing
+                // that depends on its header can pick it.
+                if (r.SummaryRead) {
+                    padTo(m_summary.UniqueID, k);
+                    const auto id = m_ids.constFind(k);
+                    if (id != m_ids.cend())
+                        m_summary.UniqueID.insert(k, id.value());
+                }
+                m_placed = k;
+            });
+    } catch (...) {
+    }
+}
+
+void TSummaryReader::readPipelined(qint32 count)
+{
+    m_ids.clear();
+    m_placed = 0;
+    // Where the server lists "UIDL", sizes come from the size listing already read.
+    const bool listing = readIdListing(count);
+    const bool idsListed = !m_ids.isEmpty();
+    for (qint64 from = 1; from <= count; from += Block) {
+        if (!m_pop || m_stopped())
+            return;
+        const qint32 first = qint32(from);
+        const qint32 last = qint32(qMin<qint64>(count, from + Block - 1));
+        if (!idsListed)
+            readIds(first, last);
+        if (!m_pop || m_stopped())
+            return;
+        readSummaries(first, last, !listing);
+        if (m_stopped())
+            return;
+        placeUpTo(last);
+    }
+}
+
+const TSummaryCache::Entry *TSummaryReader::cached(qint32 k) const
+{
+    if (!m_cache)
+        return nullptr;
+    const auto id = m_ids.constFind(k);
+    return id == m_ids.cend() ? nullptr : m_cache->find(id.value());
+}
+
+void TSummaryReader::placeUpTo(qint32 k)
+{
+    while (m_placed < k)
+        placeWithoutSummary(++m_placed);
+}
+
+void TSummaryReader::placeWithoutSummary(qint32 k)
+{
+    padTo(m_summary.Subject, k);
+    padTo(m_summary.Sender, k);
+    padTo(m_summary.Action, k);
+    const TSummaryCache::Entry *known = cached(k);
+    if (!known)
+        return;
+    m_summary.Subject.append(known->Subject);
+    m_summary.Sender.append(known->Sender);
+    m_summary.Action.append(QByteArray());
+    padTo(m_summary.UniqueID, k);
+    m_summary.UniqueID.insert(k, m_ids.value(k));
+}

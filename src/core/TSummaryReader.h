@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/TSummaryCache.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QPointer>
+
+#include <functional>
+
+class TNMPOP3;
+struct TMailSummary;
+
+// Reads an account's message list over its connected client into the account's summary
+// lists: sizes through the client's OnList, subjects and senders through its OnRetrieveEnd
+// (the checker window's handlers append them), unique ids here. Line k of every list
+// belongs to message k; a message whose reading failed keeps empty lines.
+//
+// A server that lists "PIPELINING" gets the per-message commands in batches; one that also
+// lists "UIDL" gives every id with one listing, and messages whose id the cache knows are
+// not asked for again. Every other server gets one command at a time, as always.
+class TSummaryReader
+{
+public:
+    // `stopped` tells when the reading must end at once (shutdown, client gone).
+    TSummaryReader(TNMPOP3 *client, TMailSummary &summary, const TSummaryCache *cache,
+                   std::function<bool()> stopped);
+
+    // Messages 1..count; the lists start from their titles.
+    void read(qint32 count);
+
+private:
+    // Messages are read in blocks of this many, so what the reading holds besides the
+    // lists stays bounded whatever count the server claims.
+    static constexpr qint32 Block = 1000;
+
+    void readOneByOne(qint32 count);
+    void readPipelined(qint32 count);
+    bool readIdListing(qint32 count);
+    void readIds(qint32 first, qint32 last);
+    void readSummaries(qint32 first, qint32 last, bool withSizes);
+    // Message k's lines from the cache, or its empty lines when the cache does not know it.
+    void placeWithoutSummary(qint32 k);
+    void placeUpTo(qint32 k);
+    const TSummaryCache::Entry *cached(qint32 k) const;
+
+    QPointer<TNMPOP3> m_pop;
+    TMailSummary &m_summary;
+    const TSummaryCache *m_cache;
+    std::function<bool()> m_stopped;
+    QHash<qint32, QByteArray> m_ids;    // the ids read over this connection, by message
+    qint32 m_placed = 0;                // messages 1..m_placed have their lines
+};

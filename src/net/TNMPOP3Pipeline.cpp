@@ -1,0 +1,228 @@
+// The reads of many messages in one go: the unique-id listing and the batch of per-message
+// commands, sent ahead of their replies where the server allows it.
+#include "net/TNMPOP3.h"
+
+#include "net/BusyScope.h"
+#include "net/Pop3Replies.h"
+
+#include <QPointer>
+
+using Pop3Replies::accepted;
+using Pop3Replies::rejected;
+using Pop3Replies::withoutLineEnd;
+
+// The commands of one batch and how far they went out. Replies come back in the order the
+// commands were sent; at most `window` commands are unanswered at any time, and a half-
+// empty window is topped up in one write, so a slow link carries many commands per round
+// trip while neither side's buffers can fill with them.
+class TNMPOP3::Pipeline
+{
+public:
+    enum class Kind { Top, Size, Uidl };
+
+    Pipeline(TNMPOP3 &pop, qint32 window) : m_pop(pop), m_window(qMax(1, window)) {}
+
+    void add(qsizetype item, Kind kind, qint32 number) { m_commands.append({item, kind, number, false}); }
+    qsizetype size() const { return m_commands.size(); }
+    Kind kind(qsizetype j) const { return m_commands.at(j).kind; }
+    bool dropped(qsizetype j) const { return m_commands.at(j).dropped; }
+
+    // The item's commands that have not gone out are not sent at all.
+    void dropUnsent(qsizetype item)
+    {
+        for (qsizetype j = m_sent; j < m_commands.size(); ++j)
+            if (m_commands.at(j).item == item)
+                m_commands[j].dropped = true;
+    }
+
+    void fill()
+    {
+        if (m_inFlight > m_window / 2)
+            return;
+        QByteArray text;
+        while (m_sent < m_commands.size() && m_inFlight < m_window && text.size() < MaxWrite) {
+            const Command &c = m_commands.at(m_sent++);
+            if (c.dropped)
+                continue;
+            const QByteArray line = commandText(c);
+            m_pop.countCommand(line);
+            text += line + "\r\n";
+            ++m_inFlight;
+        }
+        if (!text.isEmpty())
+            m_pop.Write(text);
+    }
+
+    // The status line of command j, which must be the next one not dropped.
+    QByteArray statusOf(qsizetype j)
+    {
+        while (j >= m_sent) {
+            const qsizetype before = m_sent;
+            fill();
+            if (m_sent == before)
+                throw ESockError("Pipelined replies out of step");
+        }
+        m_pop.ReplyNumber = 0;
+        m_pop.LastReply = m_pop.ReadLn();
+        if (m_pop.LastReply.isEmpty())
+            rejected(m_pop.LastReply);
+        --m_inFlight;
+        m_pop.StatusMessage(1, displayText(m_pop.LastReply));
+        fill();
+        return m_pop.LastReply;
+    }
+
+private:
+    // Far below the transport's single-send bound.
+    static constexpr qsizetype MaxWrite = 16 * 1024;
+
+    struct Command
+    {
+        qsizetype item;
+        Kind kind;
+        qint32 number;
+        bool dropped;
+    };
+
+    static QByteArray commandText(const Command &c)
+    {
+        const QByteArray n = QByteArray::number(c.number);
+        switch (c.kind) {
+        case Kind::Top: return "TOP " + n + " 0";
+        case Kind::Size: return "LIST " + n;
+        case Kind::Uidl: break;
+        }
+        return "UIDL " + n;
+    }
+
+    TNMPOP3 &m_pop;
+    const qint32 m_window;
+    QList<Command> m_commands;
+    qsizetype m_sent = 0;
+    qint32 m_inFlight = 0;
+};
+
+void TNMPOP3::readBatch(const QList<TBatchItem> &items, const TBatchStart &onStart, const TBatchDone &onDone)
+{
+    if (m_busy)
+        return;
+    BusyScope busy(this);
+    QPointer<TNMPOP3> self(this);
+    CheckConnection();
+
+    Pipeline pipe(*this, canPipeline() ? PipelineWindow : 1);
+    QList<qsizetype> first;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const TBatchItem &item = items.at(i);
+        first.append(pipe.size());
+        if (item.Summary)
+            pipe.add(i, Pipeline::Kind::Top, item.Number);
+        if (item.Summary && item.Size)
+            pipe.add(i, Pipeline::Kind::Size, item.Number);
+        if (item.UniqueID)
+            pipe.add(i, Pipeline::Kind::Uidl, item.Number);
+    }
+    pipe.fill();
+
+    // A handler's failure belongs to its message; the replies still in flight are read all
+    // the same, so the stream stays in step.
+    auto guarded = [&](auto &&call) {
+        try {
+            call();
+        } catch (...) {
+            if (!self)
+                throw EAbortError("Socket readln aborted");
+            return false;
+        }
+        if (!self)
+            throw EAbortError("Socket readln aborted");
+        return true;
+    };
+
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const TBatchItem &item = items.at(i);
+        if (onStart)
+            guarded([&] { onStart(i); });
+        TBatchResult result;
+        bool summaryOk = item.Summary;
+        const qsizetype end = i + 1 < items.size() ? first.at(i + 1) : pipe.size();
+        for (qsizetype j = first.at(i); j < end; ++j) {
+            if (pipe.dropped(j))
+                continue;
+            const Pipeline::Kind kind = pipe.kind(j);
+            if (kind == Pipeline::Kind::Top) {
+                if (OnRetrieveStart && !guarded([&] { OnRetrieveStart(this); })) {
+                    summaryOk = false;
+                    pipe.dropUnsent(i);
+                    if (pipe.dropped(j))
+                        continue;
+                }
+                const QByteArray status = pipe.statusOf(j);
+                if (accepted(status))
+                    readHeader(); // read even when unwanted: the lines are on their way
+                else
+                    summaryOk = false;
+                if (summaryOk && !item.Size)
+                    Summary.Bytes = m_listedSizes.value(item.Number);
+            } else if (kind == Pipeline::Kind::Size) {
+                const QByteArray status = pipe.statusOf(j);
+                if (summaryOk)
+                    summaryOk = guarded([&] { takeSize(status); });
+            } else {
+                const QByteArray status = pipe.statusOf(j);
+                if (NthField(status, ' ', 1) == "+OK") {
+                    result.IdRead = true;
+                    result.Id = NthField(status, ' ', 3);
+                } else if (OnFailure) {
+                    guarded([&] { OnFailure(this); });
+                }
+            }
+            const bool summaryDone = (kind == Pipeline::Kind::Top && !item.Size) || kind == Pipeline::Kind::Size;
+            if (summaryDone && summaryOk) {
+                StatusMessage(1, "Summary Retrieved");
+                if (OnRetrieveEnd)
+                    summaryOk = guarded([&] { OnRetrieveEnd(this); });
+            }
+            if (item.Summary && !summaryOk)
+                pipe.dropUnsent(i);
+        }
+        result.SummaryRead = item.Summary && summaryOk;
+        if (onDone)
+            guarded([&] { onDone(i, result); });
+    }
+}
+
+QByteArrayList TNMPOP3::uniqueIdList()
+{
+    if (m_busy)
+        return {};
+    BusyScope busy(this);
+    CheckConnection();
+    const QByteArray status = Transaction("UIDL");
+    if (status.isEmpty())
+        rejected(status);
+    if (!accepted(status))
+        return {};
+    qint64 budget = ListLimit;
+    QByteArrayList ids{QByteArray()};
+    bool agrees = true;
+    for (;;) {
+        const QByteArray raw = readReplyLine(budget, "id listing");
+        if (withoutLineEnd(raw) == ".")
+            break;
+        if (!agrees)
+            continue;
+        // Numbers that are not 1, 2, 3 ... up to the count make every id doubtful, and a
+        // doubtful id could delete the wrong message: the caller asks message by message.
+        if (ids.size() > qsizetype(MailCount) || StrToIntDef(NthField(raw, ' ', 1), -1) != ids.size()) {
+            agrees = false;
+            ids.clear();
+            continue;
+        }
+        // Field 2 of "n id" as received, as UniqueID takes field 3 of "+OK n id".
+        ids.append(NthField(raw, ' ', 2));
+    }
+    if (!agrees || ids.size() != qsizetype(MailCount) + 1)
+        return {};
+    return ids;
+}
