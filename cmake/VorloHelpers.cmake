@@ -1,5 +1,5 @@
-# Shared build conventions: warnings, sanitizers, one library per source folder,
-# one QtTest executable per test source.
+# Shared build conventions: warnings, one library per source folder,
+# one QtTest executable per test source. Sanitizers are set for every target in the top CMakeLists.txt.
 
 function(vorlo_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
@@ -9,32 +9,17 @@ function(vorlo_warnings target)
   endif()
 endfunction()
 
-function(vorlo_sanitize target)
-  if(VORLO_SANITIZE)
-    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
-      -fno-sanitize-recover=undefined)
-    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
-  endif()
-endfunction()
-
-# vorlo_library(<name> DIR <folder> [GLOB_EXTRA <patterns>] LIBS <link libs...>)
+# vorlo_library(<name> DIR <folder> LIBS <link libs...>)
 # Collects every .cpp/.h/.ui/.qrc directly in DIR, so adding a file needs no CMake edit.
 function(vorlo_library name)
   cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
     ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h ${ARG_DIR}/*.ui ${ARG_DIR}/*.qrc)
-  if(NOT sources)
-    # A folder whose code is not written yet still links; the generated file holds nothing.
-    set(empty ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
-    file(WRITE ${empty} "")
-    set(sources ${empty})
-  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   set_target_properties(${name} PROPERTIES AUTOUIC_SEARCH_PATHS ${ARG_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   vorlo_warnings(${name})
-  vorlo_sanitize(${name})
 endfunction()
 
 # vorlo_test(<source.cpp> LIBS <libs...> [ENV <VAR=value...>] [LABELS <labels>] [FIXTURES <names>])
@@ -56,7 +41,6 @@ function(vorlo_test source)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   vorlo_warnings(${name})
-  vorlo_sanitize(${name})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)

@@ -25,9 +25,14 @@ vorlo_install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# vorlo_configure_and_build BUILD_DIR [CMAKE_ARGS...]; VORLO_BUILD_TARGET limits the build to one target.
 vorlo_configure_and_build() {
     local build_dir="$1"
     shift
     cmake -S "$VORLO_ROOT" -B "$build_dir" -G Ninja "$@"
-    cmake --build "$build_dir" --parallel "$(nproc)"
+    if [ -n "${VORLO_BUILD_TARGET:-}" ]; then
+        cmake --build "$build_dir" --parallel "$(nproc)" --target "$VORLO_BUILD_TARGET"
+    else
+        cmake --build "$build_dir" --parallel "$(nproc)"
+    fi
 }

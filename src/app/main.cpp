@@ -13,6 +13,9 @@
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    // Installed first, so a request to end that comes during start-up waits in the event loop
+    // for the exit procedure instead of killing the process unsaved.
+    ExitSignals exitSignals;
     QStringList arguments = app.arguments();
     arguments.removeFirst();
 
@@ -27,7 +30,6 @@ int main(int argc, char **argv)
     checker->setUpdateDialog(update);
 
     // The end of the logon, SIGTERM and SIGINT run the same orderly exit as "Exit".
-    ExitSignals exitSignals;
     QObject::connect(&exitSignals, &ExitSignals::exitRequested, checker, &TF_CheckerWindow::Button3Click);
     // The exit may run inside a form's own handler (a modal box, a wait): the forms go once
     // that handler has returned, never under it.

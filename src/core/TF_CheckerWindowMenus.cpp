@@ -5,6 +5,7 @@
 #include "core/TFormHooks.h"
 #include "core/TSilent.h"
 #include "net/TNMPOP3.h"
+#include "platform/CommandLines.h"
 #include "platform/DefaultHandlers.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/UserPrompts.h"
@@ -102,52 +103,17 @@ void TF_CheckerWindow::PrefsItemClick(int n)
         m_prefs->showAccount(n);
 }
 
-namespace {
-// The mail program of a "mailto" open command: from the start (or after an opening quote) up
-// to the first quote or the first option. An option is a "-" that begins a word: program
-// names here often contain "-" themselves, and cutting inside one would start nothing.
-QString mailProgramFrom(const QString &command)
-{
-    QString rest = command.startsWith(QLatin1Char('"')) ? command.mid(1) : command;
-    qsizetype end = rest.size();
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const QChar c = rest.at(i);
-        if (c == QLatin1Char('"') || (c == QLatin1Char('-') && (i == 0 || rest.at(i - 1).isSpace()))) {
-            end = i;
-            break;
-        }
-    }
-    return rest.left(end).trimmed();
-}
-
-// Everything up to the last path separator: the program's directory, its working directory.
-QString directoryPart(const QString &path)
-{
-    const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
-    return cut < 0 ? QString() : path.left(cut);
-}
-
-// A program path as one word of a command line: an existing file whose name holds blanks is
-// quoted, so the launcher does not split it.
-QString asCommandWord(const QString &path)
-{
-    if (path.contains(QLatin1Char(' ')) && QFileInfo(path).isFile())
-        return QLatin1Char('"') + path + QLatin1Char('"');
-    return path;
-}
-} // namespace
-
 void TF_CheckerWindow::LaunchClick(int n)
 {
     const TAccountData &d = Accounts.data(n);
     const QString program = d.DefaultMailClient != 0
                                 ? d.CustomMailClientPath
-                                : mailProgramFrom(DefaultHandlers::instance().openCommand(QStringLiteral("mailto")));
-    QString commandLine = asCommandWord(program);
+                                : CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("mailto")));
+    QString commandLine = CommandLines::asWord(program);
     if (QFileInfo(program).fileName().toLower().contains(QLatin1String("netsc")))
         commandLine += QLatin1String(" -mail");
     if (program.trimmed().isEmpty() ||
-        !ProcessLauncher::instance().start(commandLine, directoryPart(program))) {
+        !ProcessLauncher::instance().start(commandLine, CommandLines::directoryOf(program))) {
         UserPrompts::instance().message(this, QStringLiteral("Vorlo"),
                                         QStringLiteral("Default Mail Client could not be detected\n\r"
                                                        "Please open your Mail Client manually."),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/UpdateSite.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -14,7 +16,7 @@ class TF_About : public QDialog
     Q_OBJECT
 public:
     // The home page, the one place that names it.
-    static constexpr const char *HomePage = "https://vorlo.example.org/";
+    static constexpr const char *HomePage = UpdateSite::HomePage;
 
     explicit TF_About(QWidget *parent = nullptr);
     ~TF_About() override;

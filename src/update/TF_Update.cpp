@@ -1,5 +1,6 @@
 #include "update/TF_Update.h"
 
+#include "platform/CommandLines.h"
 #include "platform/DefaultHandlers.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/UserPrompts.h"
@@ -28,38 +29,6 @@ const char *const InformationLines[] = {
     "You may not be able to use this feature if you can access http only through a proxy server.",
 };
 
-// The browser of an http open command: from the start (or after an opening quote) up to
-// the first quote or the first option. An option is a "-" that begins a word: browser
-// names often contain "-" themselves, and cutting inside one would start nothing.
-QString browserFrom(const QString &command)
-{
-    const QString rest = command.startsWith(QLatin1Char('"')) ? command.mid(1) : command;
-    qsizetype end = rest.size();
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const QChar c = rest.at(i);
-        if (c == QLatin1Char('"') || (c == QLatin1Char('-') && (i == 0 || rest.at(i - 1).isSpace()))) {
-            end = i;
-            break;
-        }
-    }
-    return rest.left(end).trimmed();
-}
-
-// Everything up to the last path separator: the browser's directory, its working directory.
-QString directoryPart(const QString &path)
-{
-    const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
-    return cut < 0 ? QString() : path.left(cut);
-}
-
-// An existing program whose path holds blanks is quoted, so the launcher does not split it;
-// anything else may be a command with arguments of its own and stays as it is.
-QString asCommandWord(const QString &path)
-{
-    if (path.contains(QLatin1Char(' ')) && QFileInfo(path).isFile())
-        return QLatin1Char('"') + path + QLatin1Char('"');
-    return path;
-}
 
 void useMenuColour(QWidget *memo)
 {
@@ -189,7 +158,7 @@ QString TF_Update::DefaultBrowser()
 {
     QString path;
     try {
-        path = browserFrom(DefaultHandlers::instance().openCommand(QStringLiteral("http")));
+        path = CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("http")));
     } catch (...) {
         path.clear();
     }
@@ -205,14 +174,14 @@ void TF_Update::Button3Click()
     const QString argument = QStringLiteral(" \"") + QLatin1String(UpdateSite::HomePage) + QLatin1Char('"');
     // Asked twice, for the directory and for the command, as the user sees: a missing
     // browser is reported for both.
-    const QString workingDir = directoryPart(DefaultBrowser());
+    const QString workingDir = CommandLines::directoryOf(DefaultBrowser());
     if (!self)
         return;
     const QString program = DefaultBrowser();
     if (!self)
         return;
     // Without a browser nothing is started: the home page address is no program.
-    if (program.isEmpty() || !ProcessLauncher::instance().start(asCommandWord(program) + argument, workingDir))
+    if (program.isEmpty() || !ProcessLauncher::instance().start(CommandLines::asWord(program) + argument, workingDir))
         tell(QStringLiteral("Browser could not be started\n\rPlease open your browser manually and go to:\n\r")
              + argument);
 }
