@@ -86,7 +86,6 @@ public:
     void GrayColorSet();
     void setFieldColor(int n, quint32 color);
     void setFieldText(int n, const QString &text);
-    void setFieldHint(int n, const QString &name);
     void updateFieldTooltip(int n);
     QFrame *panel() const { return m_panel; }
     int ppi() const;

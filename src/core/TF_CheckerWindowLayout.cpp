@@ -238,11 +238,6 @@ void TF_CheckerWindow::setFieldText(int n, const QString &text)
     m_panel->update();
 }
 
-void TF_CheckerWindow::setFieldHint(int n, const QString &)
-{
-    updateFieldTooltip(n);
-}
-
 void TF_CheckerWindow::updateFieldTooltip(int n)
 {
     TCheckerField *field = EShowVar(n);

@@ -84,7 +84,7 @@ void TF_CheckerWindow::readSettings(TIniFile &ini)
         d.DefaultMailClient = ini.readInteger(section, "DefaultMailClient", 0);
         d.Security = ini.readString(section, "Security", "auto").toLower();
         d.CertFingerprint = ini.readString(section, "CertFingerprint", "");
-        setFieldHint(n, d.Name);
+        updateFieldTooltip(n); // the hint is the account's name
         if (Accounts.slot(n).AccountListItem)
             Accounts.slot(n).AccountListItem->setText(d.Name);
         if (!d.List && Accounts.slot(n).MailListItem)
