@@ -120,18 +120,23 @@ void TestCheckScheduling::goingOfflineDuringCheck()
     FakeTray tray;
     w.setTrayIcon(&tray);
     w.Accounts.slot(1).CheckTimer->stop();
-    // The switch comes from the event loop while the check waits for the silent server.
-    bool busyThen = false, blinkingThen = false, userSent = false;
-    QTimer::singleShot(300, &w, [&] {
+    // The switch comes from the event loop while the check waits for the silent server: as soon
+    // as the server has seen the login begin.
+    bool busyThen = false, blinkingThen = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, &w, [&] {
+        if (!server.received().contains("USER u"))
+            return;
+        watch.stop();
         busyThen = w.Accounts.data(1).Busy;
         blinkingThen = w.blinkTimer()->isActive();
-        userSent = server.received().contains("USER u");
         w.online1->trigger();
     });
+    watch.start();
     w.checkNow(1);
     QVERIFY(busyThen);
     QVERIFY(blinkingThen);
-    QVERIFY(userSent);
     QVERIFY(!w.isOnline());
     QVERIFY(!w.Accounts.data(1).Busy);
     QCOMPARE(w.EShowVar(1)->colorValue(), w.Colors.Error);
