@@ -24,18 +24,6 @@ QString reasonOf(const std::exception &e)
         return g->message().trimmed();
     return QString::fromLocal8Bit(e.what()).trimmed();
 }
-
-// Pads `list` with empty lines until it has at least `lines` lines.
-void padTo(QByteArrayList &list, qsizetype lines)
-{
-    while (list.size() < lines)
-        list.append(QByteArray());
-}
-
-QByteArray lineOf(const QByteArrayList &list, qsizetype i)
-{
-    return i >= 0 && i < list.size() ? list.at(i) : QByteArray();
-}
 } // namespace
 
 void TF_CheckerWindow::appendSize(TMailSummary &summary, qint32 m, qint32 size)
@@ -45,7 +33,7 @@ void TF_CheckerWindow::appendSize(TMailSummary &summary, qint32 m, qint32 size)
     qint32 k = size / 1024;
     if (k <= 0)
         k = 1;
-    padTo(summary.Size, m);
+    TMailSummary::padTo(summary.Size, m);
     summary.Size.insert(m, QByteArray::number(k) + " kB");
 }
 
@@ -201,9 +189,9 @@ void TF_CheckerWindow::deletePending(int n, TNMPOP3 *client, TMailSummary &summa
             Accounts.data(n).MailCount -= 1;
             if (Options.KeepLogFile)
                 TEventLog(SettingsDir)
-                    .writeRecord(TEventLog::DeletedEvent, Accounts.data(n).Name.toUtf8(), lineOf(summary.Subject, line),
-                                 lineOf(summary.Sender, line), lineOf(summary.Size, line),
-                                 lineOf(summary.UniqueID, line));
+                    .writeRecord(TEventLog::DeletedEvent, Accounts.data(n).Name.toUtf8(), TMailSummary::lineOf(summary.Subject, line),
+                                 TMailSummary::lineOf(summary.Sender, line), TMailSummary::lineOf(summary.Size, line),
+                                 TMailSummary::lineOf(summary.UniqueID, line));
             summary.removeLine(line);
         } catch (...) {
         }

@@ -24,14 +24,6 @@ int TF_CheckerWindow::ppi() const
     return Platform::screenPpi();
 }
 
-namespace {
-QSize screenSize()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(1024, 768);
-}
-} // namespace
-
 void TF_CheckerWindow::E_Setlengths()
 {
     Accounts.resizeColumns();
@@ -132,7 +124,7 @@ void TF_CheckerWindow::createSlotObjects(int n)
     // A window at the right screen edge grows to the left as fields are added.
     const qint32 w = TCheckerLayout::scale(p, Metrics.CheckerWidth);
     const qint32 h = TCheckerLayout::scale(p, Metrics.HSpace);
-    if (screenSize().width() < w + width() + Options.defaultX + h)
+    if (Platform::screenSize().width() < w + width() + Options.defaultX + h)
         Options.defaultX = x() - w - h;
     move(Options.defaultX, y());
 }

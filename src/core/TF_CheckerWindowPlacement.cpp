@@ -19,17 +19,9 @@
 #include <QWindow>
 #include <limits>
 
-namespace {
-QSize screenSize()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(1024, 768);
-}
-} // namespace
-
 void TF_CheckerWindow::readPositions(TIniFile &ini)
 {
-    const QSize screen = screenSize();
+    const QSize screen = Platform::screenSize();
     Options.defaultX = ini.readInteger("Main", "defaultX", screen.width() - width());
     Options.defaultY = ini.readInteger("Main", "defaultY", screen.height() - height() - 30);
     Options.alternativeX = ini.readInteger("Main", "alternativeX", 1);
@@ -143,7 +135,7 @@ void TF_CheckerWindow::alternate1Click()
 
 void TF_CheckerWindow::Reset1Click()
 {
-    const QSize screen = screenSize();
+    const QSize screen = Platform::screenSize();
     Options.defaultX = screen.width() - width();
     Options.defaultY = screen.height() - height() - 30;
     Options.alternativeX = 1;

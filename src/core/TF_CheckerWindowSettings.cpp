@@ -24,6 +24,18 @@ QByteArray filterSection(qint32 k)
 {
     return "Filter " + number(k);
 }
+
+// The seven keys of the custom colour set; the bevel width is always written as 0.
+void writeBlueColorSet(TIniFile &ini, const TCheckerColors &c)
+{
+    ini.writeInteger("BlueColorSet", "BorderSize", 0);
+    ini.writeInteger("BlueColorSet", "Back", qint32(c.Back));
+    ini.writeInteger("BlueColorSet", "Active", qint32(c.Active));
+    ini.writeInteger("BlueColorSet", "Idle", qint32(c.Idle));
+    ini.writeInteger("BlueColorSet", "Connected", qint32(c.Connected));
+    ini.writeInteger("BlueColorSet", "Error", qint32(c.Error));
+    ini.writeInteger("BlueColorSet", "Font", qint32(c.Font));
+}
 } // namespace
 
 void TF_CheckerWindow::readSettings(TIniFile &ini)
@@ -190,16 +202,8 @@ void TF_CheckerWindow::saveSettings()
             break;
     }
 
-    if (!ini.sectionExists("BlueColorSet")) {
-        const TCheckerColors d = TCheckerColors::blueDefaults();
-        ini.writeInteger("BlueColorSet", "BorderSize", d.BorderSize);
-        ini.writeInteger("BlueColorSet", "Back", qint32(d.Back));
-        ini.writeInteger("BlueColorSet", "Active", qint32(d.Active));
-        ini.writeInteger("BlueColorSet", "Idle", qint32(d.Idle));
-        ini.writeInteger("BlueColorSet", "Connected", qint32(d.Connected));
-        ini.writeInteger("BlueColorSet", "Error", qint32(d.Error));
-        ini.writeInteger("BlueColorSet", "Font", qint32(d.Font));
-    }
+    if (!ini.sectionExists("BlueColorSet"))
+        writeBlueColorSet(ini, TCheckerColors::blueDefaults());
 
     ini.writeInteger("Metrics", "CheckerWidth", Metrics.CheckerWidth);
     ini.writeInteger("Metrics", "CheckerHeight", Metrics.CheckerHeight);
@@ -212,11 +216,5 @@ void TF_CheckerWindow::SaveCustomColors()
 {
     TIniFile ini(settingsFileName());
     TIniFile::Batch batch(ini);
-    ini.writeInteger("BlueColorSet", "BorderSize", 0);
-    ini.writeInteger("BlueColorSet", "Back", qint32(Colors.Back));
-    ini.writeInteger("BlueColorSet", "Active", qint32(Colors.Active));
-    ini.writeInteger("BlueColorSet", "Idle", qint32(Colors.Idle));
-    ini.writeInteger("BlueColorSet", "Connected", qint32(Colors.Connected));
-    ini.writeInteger("BlueColorSet", "Error", qint32(Colors.Error));
-    ini.writeInteger("BlueColorSet", "Font", qint32(Colors.Font));
+    writeBlueColorSet(ini, Colors);
 }

@@ -4,17 +4,6 @@
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
 
-namespace {
-
-// Pads `list` with empty lines until it has at least `lines` lines.
-void padTo(QByteArrayList &list, qsizetype lines)
-{
-    while (list.size() < lines)
-        list.append(QByteArray());
-}
-
-} // namespace
-
 TSummaryReader::TSummaryReader(TNMPOP3 *client, TMailSummary &summary, const TSummaryCache *cache,
                                std::function<bool()> stopped)
     : m_pop(client), m_summary(summary), m_cache(cache), m_stopped(std::move(stopped))
@@ -35,13 +24,13 @@ void TSummaryReader::readOneByOne(qint32 count)
 {
     for (qint32 k = 1; k <= count && m_pop && !m_stopped(); ++k) {
         try {
-            padTo(m_summary.Subject, k);
-            padTo(m_summary.Sender, k);
-            padTo(m_summary.Action, k);
+            TMailSummary::padTo(m_summary.Subject, k);
+            TMailSummary::padTo(m_summary.Sender, k);
+            TMailSummary::padTo(m_summary.Action, k);
             m_pop->GetSummary(k);
             if (!m_pop || m_stopped())
                 break;
-            padTo(m_summary.UniqueID, k);
+            TMailSummary::padTo(m_summary.UniqueID, k);
             const QByteArray id = m_pop->UniqueID(k);
             m_summary.UniqueID.insert(k, id);
         } catch (...) {
@@ -92,9 +81,9 @@ void TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
                     return;
                 const qint32 k = items.at(i).Number;
                 placeUpTo(k - 1);
-                padTo(m_summary.Subject, k);
-                padTo(m_summary.Sender, k);
-                padTo(m_summary.Action, k);
+                TMailSummary::padTo(m_summary.Subject, k);
+                TMailSummary::padTo(m_summary.Sender, k);
+                TMailSummary::padTo(m_summary.Action, k);
             },
             [this, &items](qsizetype i, const TBatchResult &r) {
                 if (m_stopped())
@@ -103,7 +92,7 @@ void TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
                 // As one by one: a message whose summary failed gets no id, so nothing
                 // that depends on its header can pick it.
                 if (r.SummaryRead) {
-                    padTo(m_summary.UniqueID, k);
+                    TMailSummary::padTo(m_summary.UniqueID, k);
                     const auto id = m_ids.constFind(k);
                     if (id != m_ids.cend())
                         m_summary.UniqueID.insert(k, id.value());
@@ -153,15 +142,15 @@ void TSummaryReader::placeUpTo(qint32 k)
 
 void TSummaryReader::placeWithoutSummary(qint32 k)
 {
-    padTo(m_summary.Subject, k);
-    padTo(m_summary.Sender, k);
-    padTo(m_summary.Action, k);
+    TMailSummary::padTo(m_summary.Subject, k);
+    TMailSummary::padTo(m_summary.Sender, k);
+    TMailSummary::padTo(m_summary.Action, k);
     const TSummaryCache::Entry *known = cached(k);
     if (!known)
         return;
     m_summary.Subject.append(known->Subject);
     m_summary.Sender.append(known->Sender);
     m_summary.Action.append(QByteArray());
-    padTo(m_summary.UniqueID, k);
+    TMailSummary::padTo(m_summary.UniqueID, k);
     m_summary.UniqueID.insert(k, m_ids.value(k));
 }

@@ -29,12 +29,6 @@ std::optional<qint32> decimal(QByteArrayView text)
     return static_cast<qint32>(negative ? -value : value);
 }
 
-// A list shorter than the mail count reads as empty lines rather than out of range.
-QByteArray lineOf(const QByteArrayList &list, qsizetype m)
-{
-    return m < list.size() ? list.at(m) : QByteArray();
-}
-
 struct SizeError
 {
 };
@@ -61,25 +55,25 @@ bool matches(const TFilter &rule, const TMailSummary &summary, qsizetype m)
 {
     switch (rule.IfCondition) {
     case TFilterEngine::SenderContains:
-        return lineOf(summary.Sender, m).contains(rule.Argument);
+        return TMailSummary::lineOf(summary.Sender, m).contains(rule.Argument);
     case TFilterEngine::SenderDoesNotContain:
-        return !lineOf(summary.Sender, m).contains(rule.Argument);
+        return !TMailSummary::lineOf(summary.Sender, m).contains(rule.Argument);
     case TFilterEngine::SubjectIs:
         // The subject keeps the blank that followed "Subject:".
-        return lineOf(summary.Subject, m) == ' ' + rule.Argument;
+        return TMailSummary::lineOf(summary.Subject, m) == ' ' + rule.Argument;
     case TFilterEngine::SubjectContains:
-        return lineOf(summary.Subject, m).contains(rule.Argument);
+        return TMailSummary::lineOf(summary.Subject, m).contains(rule.Argument);
     case TFilterEngine::SubjectDoesNotContain:
-        return !lineOf(summary.Subject, m).contains(rule.Argument);
+        return !TMailSummary::lineOf(summary.Subject, m).contains(rule.Argument);
     case TFilterEngine::SizeIs:
-        return lineOf(summary.Size, m) == rule.Argument + " kB";
+        return TMailSummary::lineOf(summary.Size, m) == rule.Argument + " kB";
     case TFilterEngine::SizeIsSmallerThan: {
         const qint32 argument = argumentNumber(rule.Argument);
-        return sizeInKb(lineOf(summary.Size, m)) < argument;
+        return sizeInKb(TMailSummary::lineOf(summary.Size, m)) < argument;
     }
     case TFilterEngine::SizeIsLargerThan: {
         const qint32 argument = argumentNumber(rule.Argument);
-        return argument < sizeInKb(lineOf(summary.Size, m));
+        return argument < sizeInKb(TMailSummary::lineOf(summary.Size, m));
     }
     default:
         return false;
@@ -100,7 +94,7 @@ void TFilterEngine::evaluate(const QList<TFilter> &rules, qint32 account, qint32
             for (qsizetype m = 1; m <= mailCount; ++m) {
                 if (!matches(rule, summary, m))
                     continue;
-                const QByteArray id = lineOf(summary.UniqueID, m);
+                const QByteArray id = TMailSummary::lineOf(summary.UniqueID, m);
                 // A message without an id cannot be found again for deletion.
                 if (!id.isEmpty() && !queued.contains(id)) {
                     queued.insert(id);

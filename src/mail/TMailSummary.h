@@ -34,6 +34,19 @@ struct TMailSummary
                 list->removeAt(i);
     }
 
+    // Line i of a list, empty where the list is shorter (a message whose reading failed).
+    static QByteArray lineOf(const QByteArrayList &list, qsizetype i)
+    {
+        return i >= 0 && i < list.size() ? list.at(i) : QByteArray();
+    }
+
+    // Pads `list` with empty lines until it has at least `lines` lines, so line k stays message k.
+    static void padTo(QByteArrayList &list, qsizetype lines)
+    {
+        while (list.size() < lines)
+            list.append(QByteArray());
+    }
+
     // Queues an id for deletion unless it is queued already.
     void queueDeletion(const QByteArray &uniqueId)
     {

@@ -14,6 +14,12 @@ int screenPpi()
     return qRound(screen->logicalDotsPerInch());
 }
 
+QSize screenSize()
+{
+    const QScreen *screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
 bool transparencyAvailable()
 {
     if (!qGuiApp)

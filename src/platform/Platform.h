@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QWindow;
@@ -9,6 +10,8 @@ namespace Platform {
 
 // Logical pixels per inch of the primary screen, rounded; 96 without a screen.
 int screenPpi();
+// Size of the primary screen in pixels; 1024 x 768 without a screen.
+QSize screenSize();
 // True where the windowing system can make a top-level window translucent: Windows, macOS,
 // X11 (any compositor honours the opacity, also one started later), Wayland, and offscreen,
 // which keeps the opacity, so tests see the controls a desktop shows.

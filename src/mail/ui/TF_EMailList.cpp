@@ -9,6 +9,8 @@
 #include "mail/ui/TMailListModel.h"
 #include "settings/TIniFile.h"
 
+#include "platform/Platform.h"
+
 #include <QAction>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -25,11 +27,6 @@ namespace {
 constexpr int DefaultWidth = 425;
 constexpr int DefaultHeight = 167;
 
-QSize screenSize()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(1024, 768);
-}
 } // namespace
 
 TF_EMailList::TF_EMailList(QWidget *parent)
@@ -106,7 +103,7 @@ QMenu *TF_EMailList::accountsMenu() const
 
 void TF_EMailList::readGeometrySettings()
 {
-    const QSize screen = screenSize();
+    const QSize screen = Platform::screenSize();
     if (!m_settingsFile.isEmpty()) {
         TIniFile ini(m_settingsFile);
         if (ini.fileExists()) {
@@ -139,7 +136,7 @@ void TF_EMailList::saveGeometrySettings()
 
 void TF_EMailList::resetPosition()
 {
-    const QSize screen = screenSize();
+    const QSize screen = Platform::screenSize();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
     resize(DefaultWidth, DefaultHeight);
 }
