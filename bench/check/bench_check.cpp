@@ -3,6 +3,7 @@
 //   VORLO_DOVECOT_INFO=/tmp/bench-dovecot.env QT_QPA_PLATFORM=offscreen build/bench/bench_check [runs]
 //   tools/dovecot-test-server stop /tmp/bench-dovecot.env
 // Prints wall and CPU time (medians) per mailbox size and the process's peak resident memory.
+#include "fixtures/SyncWait.h"
 #include "core/TF_CheckerWindow.h"
 #include "fixtures/Dovecot.h"
 #include "net/TNMPOP3.h"
@@ -59,7 +60,7 @@ void run(int messages, int runs)
         QElapsedTimer t;
         t.start();
         const double c0 = cpuSeconds();
-        w.checkmail(1, w.Accounts.slot(1).Pop3);
+        syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
         cpus << cpuSeconds() - c0;
         walls << double(t.nsecsElapsed()) / 1e9;
         if (w.Accounts.data(1).MailCount != messages)

@@ -8,6 +8,7 @@
 // (b) A ReadLn on a server that stays silent, ended by its time-out: the CPU time the
 //     wait costs (target: under 0.1 s for 30 s).
 // Needs dovecot-pop3d and openssl; build without sanitizers for meaningful figures.
+#include "fixtures/SyncWait.h"
 #include "fixtures/Dovecot.h"
 #include "fixtures/ScriptServer.h"
 #include "net/TNMPOP3.h"
@@ -60,13 +61,13 @@ void session(const Dovecot::User &user, int messages, bool tls)
     const double cpu0 = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    pop.Connect();
-    pop.List();
+    syncWait(pop.Connect());
+    syncWait(pop.List());
     for (qint32 n = 1; n <= pop.MailCount; ++n) {
-        pop.GetSummary(n);
-        ids << pop.UniqueID(n);
+        syncWait(pop.GetSummary(n));
+        ids << syncWait(pop.UniqueID(n));
     }
-    pop.Disconnect();
+    syncWait(pop.Disconnect());
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double cpu = cpuSeconds() - cpu0;
     std::printf("(a) %-5s session, %d messages (%lld bytes listed, %lld ids): wall %.3f s, CPU %.3f s\n",
@@ -85,15 +86,15 @@ int silentWait(int waitSeconds)
     sock.Host = QStringLiteral("127.0.0.1");
     sock.Port = server.port();
     sock.TimeOut = 5000;
-    sock.Connect();
-    sock.ReadLn();
+    syncWait(sock.Connect());
+    syncWait(sock.ReadLn());
     sock.TimeOut = waitSeconds * 1000;
     const double cpu0 = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     QString outcome;
     try {
-        sock.ReadLn();
+        syncWait(sock.ReadLn());
         outcome = QStringLiteral("returned");
     } catch (const EGeneralError &e) {
         outcome = e.message();

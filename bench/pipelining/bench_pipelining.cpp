@@ -9,6 +9,7 @@
 //   tools/dovecot-test-server stop /tmp/bench-dovecot.env
 // runs (default 5) is for the fast cases; slow-runs (default 3) for one command at a time
 // through the proxy, which takes minutes per check.
+#include "fixtures/SyncWait.h"
 #include "DelayProxy.h"
 
 #include "core/TF_CheckerWindow.h"
@@ -65,7 +66,7 @@ Result measure(const Dovecot::User &user, int messages, const QByteArray &securi
         for (int pass = 0; pass < 2; ++pass) {
             QElapsedTimer t;
             t.start();
-            w.checkmail(1, pop);
+            syncWait(w.checkmail(1, pop));
             const double seconds = double(t.nsecsElapsed()) / 1e9;
             if (w.Accounts.data(1).MailCount != messages || !w.Accounts.data(1).LastError.isEmpty())
                 qFatal("the check read %d of %d messages (%s)", w.Accounts.data(1).MailCount, messages,

@@ -43,6 +43,12 @@ int main(int argc, char **argv)
     });
 
     const int rc = app.exec();
+    // Checks still suspended were woken by the exit (their connections closed): let them
+    // resume and unwind, and their clients go, before the window they report to.
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     for (const QPointer<QWidget> &form : forms)
         delete form.data();
     delete checker;

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+
+#include <QCoro/QCoroTask>
 #include <functional>
 #include <memory>
 
@@ -92,7 +94,11 @@ public:
     int ppi() const;
 
     // ---- the check and its scheduling ----
-    void checkmail(int n, TNMPOP3 *client);
+    // One check of account n; returns at once when it cannot start, else suspends at each
+    // network wait. Callers that need its end co_await it; the timers let it run on.
+    [[nodiscard]] QCoro::Task<> checkmail(int n, TNMPOP3 *client);
+    // Starts a check of account n that runs on its own.
+    void startCheck(int n);
     void checkTimerTimer(QTimer *timer);
     void Checkall1Click();
     void Button1Click();
@@ -186,7 +192,8 @@ private:
     void summaryHandler(QObject *sender);
     // Sends "DELE" for the queued ids found in this connection's id list, highest message
     // first; returns the lines the server marked. Nothing is gone before a successful QUIT.
-    QList<qsizetype> deletePending(TNMPOP3 *client, TMailSummary &summary, const std::function<bool()> &gone);
+    [[nodiscard]] QCoro::Task<QList<qsizetype>> deletePending(TNMPOP3 *client, std::shared_ptr<TMailSummary> summary,
+                                                std::function<bool()> gone);
     // After the server committed them: the log records, the count and the lines.
     void commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines);
     // Keeps what a successful login's protection tells: "auto" becomes what was seen.

@@ -59,16 +59,18 @@ void TF_CheckerWindow::summaryHandler(QObject *sender)
     s.Action.append(QByteArray());
 }
 
-void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
+QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
 {
     if (Quitting || n < 1 || n > Accounts.AccountCount || !client || Accounts.data(n).Busy || !isOnline())
-        return;
-    // Every wait below runs the event loop, where an account deletion can move the data columns
-    // or grow them: the account is always re-read through its slot number, never held by
-    // reference, and once the slot holds another account the check's results are dropped.
+        co_return;
+    // The check suspends at every wait and anything may run meanwhile: an account deletion can
+    // move the data columns or grow them, so the account is always re-read through its slot
+    // number, never held by reference, and once the slot holds another account the check's
+    // results are dropped.
     const quint64 serial = Accounts.serialOf(n);
-    auto gone = [this, n, serial] {
-        return Quitting || n > Accounts.AccountCount || Accounts.data(n).Serial != serial;
+    // Checked first after every wait: a window destroyed meanwhile is never touched again.
+    auto gone = [this, window = QPointer<TF_CheckerWindow>(this), n, serial] {
+        return !window || Quitting || n > Accounts.AccountCount || Accounts.data(n).Serial != serial;
     };
     auto D = [this, n]() -> TAccountData & { return Accounts.data(n); };
     QPointer<TNMPOP3> pop(client);
@@ -86,7 +88,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         if (!D().SavePwd && D().Password.isEmpty()) {
             const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") + D().Name + ':');
             if (gone() || !pop)
-                return;
+                co_return;
             if (!answer)
                 throw EGeneralError(QStringLiteral("Password Input Canceled"));
             D().Password = answer->toUtf8();
@@ -119,17 +121,18 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
 
     if (!failed) {
         try {
-            pop->Connect();
-            if (gone())
-                return;
-            rememberSecurity(n, pop->NegotiatedSecurity);
+            co_await pop->Connect();
         } catch (const std::exception &e) {
-            if (gone())
-                return;
             failed = true;
             reason = reasonOf(e);
+        }
+        if (gone())
+            co_return;
+        if (failed) {
             setFieldColor(n, Colors.Error);
             D().Busy = false;
+        } else {
+            rememberSecurity(n, pop->NegotiatedSecurity);
         }
     }
 
@@ -140,7 +143,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             summary->reset();
             CurrentListAccount = n;
             try {
-                pop->List();
+                co_await pop->List();
             } catch (const ERefusedReply &e) {
                 // A refused listing is a failed check: nothing read after it would be whole.
                 failed = true;
@@ -148,18 +151,19 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             } catch (...) {
             }
             if (gone() || !pop)
-                return;
+                co_return;
             if (!failed) {
-                TSummaryReader(pop, *summary, cache.get(), [pop, gone] { return gone() || !pop; }).read(D().MailCount);
+                TSummaryReader reader(pop, *summary, cache.get(), [pop, gone] { return gone() || !pop; });
+                co_await reader.read(D().MailCount);
                 if (gone() || !pop)
-                    return;
+                    co_return;
                 try {
                     TFilterEngine::evaluate(Filters, n, D().MailCount, *summary);
                 } catch (...) {
                 }
-                marked = deletePending(pop, *summary, gone);
+                marked = co_await deletePending(pop, summary, gone);
                 if (gone())
-                    return;
+                    co_return;
             }
         } else {
             if (D().List) {
@@ -178,12 +182,12 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         if (pop) {
             try {
                 const bool connected = pop->Connected();
-                pop->Disconnect();
+                co_await pop->Disconnect();
                 committed = connected;
             } catch (...) {
             }
             if (gone())
-                return;
+                co_return;
         }
         if (failed) {
             setFieldColor(n, Colors.Error);
@@ -198,7 +202,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         }
     }
     if (gone())
-        return;
+        co_return;
     endCycle(n, failed);
     if (!failed)
         D().LastError.clear();
@@ -227,18 +231,18 @@ void TF_CheckerWindow::rememberSecurity(int n, const QByteArray &negotiated)
     }
 }
 
-QList<qsizetype> TF_CheckerWindow::deletePending(TNMPOP3 *client, TMailSummary &summary,
-                                                 const std::function<bool()> &gone)
+QCoro::Task<QList<qsizetype>> TF_CheckerWindow::deletePending(TNMPOP3 *client, std::shared_ptr<TMailSummary> summary,
+                                                               std::function<bool()> gone)
 {
     // Highest message number first, so removing a line never moves one still to be deleted.
     // Only ids read over this connection are deleted: an id that is gone is skipped unsent,
     // and an id that names more than one message names none of them for sure.
     QHash<QByteArray, qsizetype> seen;
-    for (qsizetype line = 1; line < summary.UniqueID.size(); ++line)
-        ++seen[summary.UniqueID.at(line)];
+    for (qsizetype line = 1; line < summary->UniqueID.size(); ++line)
+        ++seen[summary->UniqueID.at(line)];
     QList<qsizetype> targets;
-    for (const QByteArray &id : std::as_const(summary.Pending)) {
-        const qsizetype line = summary.UniqueID.indexOf(id, 1);
+    for (const QByteArray &id : std::as_const(summary->Pending)) {
+        const qsizetype line = summary->UniqueID.indexOf(id, 1);
         if (line > 0 && seen.value(id) == 1)
             targets.append(line);
     }
@@ -249,12 +253,12 @@ QList<qsizetype> TF_CheckerWindow::deletePending(TNMPOP3 *client, TMailSummary &
         if (gone() || !pop || !pop->Connected())
             break;
         try {
-            pop->DeleteMailMessage(qint32(line));
+            co_await pop->DeleteMailMessage(qint32(line));
             marked.append(line);
         } catch (...) {
         }
     }
-    return marked;
+    co_return marked;
 }
 
 void TF_CheckerWindow::commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines)

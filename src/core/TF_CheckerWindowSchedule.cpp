@@ -23,7 +23,14 @@ void TF_CheckerWindow::checkTimerTimer(QTimer *timer)
     timer->start(Accounts.data(n).Timer + 10 * n);
     const auto &summary = Accounts.slot(n).MailSummary;
     if (Accounts.data(n).Active || (summary && !summary->Pending.isEmpty()))
-        checkmail(n, Accounts.slot(n).Pop3);
+        startCheck(n);
+}
+
+void TF_CheckerWindow::startCheck(int n)
+{
+    // The check runs on by itself from here: each wait suspends it, and the event loop
+    // resumes it when its server answers, whatever other checks are doing meanwhile.
+    [[maybe_unused]] const QCoro::Task<> running = checkmail(n, Accounts.slot(n).Pop3);
 }
 
 namespace {
@@ -51,7 +58,7 @@ void TF_CheckerWindow::checkNow(int n)
 {
     if (!isOnline())
         online1Click();
-    checkmail(n, Accounts.slot(n).Pop3);
+    startCheck(n);
 }
 
 void TF_CheckerWindow::fieldDoubleClicked(TCheckerField *field)
@@ -60,7 +67,7 @@ void TF_CheckerWindow::fieldDoubleClicked(TCheckerField *field)
         online1Click();
     const qint32 n = Accounts.slotOfField(field);
     if (n > 0)
-        checkmail(n, Accounts.slot(n).Pop3);
+        startCheck(n);
 }
 
 void TF_CheckerWindow::online1Click()

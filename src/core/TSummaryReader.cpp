@@ -10,28 +10,30 @@ TSummaryReader::TSummaryReader(TNMPOP3 *client, TMailSummary &summary, const TSu
 {
 }
 
-void TSummaryReader::read(qint32 count)
+QCoro::Task<> TSummaryReader::read(qint32 count)
 {
     if (count <= 0 || !m_pop || m_stopped())
-        return;
+        co_return;
     if (m_pop->canPipeline())
-        readPipelined(count);
+        co_await readPipelined(count);
     else
-        readOneByOne(count);
+        co_await readOneByOne(count);
 }
 
-void TSummaryReader::readOneByOne(qint32 count)
+QCoro::Task<> TSummaryReader::readOneByOne(qint32 count)
 {
     for (qint32 k = 1; k <= count && m_pop && !m_stopped(); ++k) {
         try {
             TMailSummary::padTo(m_summary.Subject, k);
             TMailSummary::padTo(m_summary.Sender, k);
             TMailSummary::padTo(m_summary.Action, k);
-            m_pop->GetSummary(k);
+            co_await m_pop->GetSummary(k);
             if (!m_pop || m_stopped())
                 break;
             TMailSummary::padTo(m_summary.UniqueID, k);
-            const QByteArray id = m_pop->UniqueID(k);
+            const QByteArray id = co_await m_pop->UniqueID(k);
+            if (!m_pop || m_stopped())
+                break;
             m_summary.UniqueID.insert(k, id);
         } catch (...) {
             // A message the server refused is skipped; a connection that is gone ends the
@@ -42,28 +44,28 @@ void TSummaryReader::readOneByOne(qint32 count)
     }
 }
 
-bool TSummaryReader::readIdListing(qint32 count)
+QCoro::Task<bool> TSummaryReader::readIdListing(qint32 count)
 {
     if (!m_pop->hasCapability("UIDL"))
-        return false;
+        co_return false;
     try {
-        const QByteArrayList ids = m_pop->uniqueIdList();
+        const QByteArrayList ids = co_await m_pop->uniqueIdList();
         if (ids.size() == qsizetype(count) + 1)
             for (qint32 k = 1; k <= count; ++k)
                 m_ids.insert(k, ids.at(k));
     } catch (...) {
         // The connection is gone; every read that follows fails at once.
     }
-    return true;
+    co_return true;
 }
 
-void TSummaryReader::readIds(qint32 first, qint32 last)
+QCoro::Task<> TSummaryReader::readIds(qint32 first, qint32 last)
 {
     QList<TBatchItem> items;
     for (qint32 k = first; k <= last; ++k)
         items.append({k, false, false, true});
     try {
-        m_pop->readBatch(items, {}, [this, &items](qsizetype i, const TBatchResult &r) {
+        co_await m_pop->readBatch(items, {}, [this, &items](qsizetype i, const TBatchResult &r) {
             if (r.IdRead)
                 m_ids.insert(items.at(i).Number, r.Id);
         });
@@ -71,14 +73,14 @@ void TSummaryReader::readIds(qint32 first, qint32 last)
     }
 }
 
-void TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
+QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
 {
     QList<TBatchItem> items;
     for (qint32 k = first; k <= last; ++k)
         if (!cached(k))
             items.append({k, true, withSizes, false});
     try {
-        m_pop->readBatch(
+        co_await m_pop->readBatch(
             items,
             [this, &items](qsizetype i) {
                 if (m_stopped())
@@ -107,25 +109,25 @@ void TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
     }
 }
 
-void TSummaryReader::readPipelined(qint32 count)
+QCoro::Task<> TSummaryReader::readPipelined(qint32 count)
 {
     m_ids.clear();
     m_placed = 0;
     // Where the server lists "UIDL", sizes come from the size listing already read.
-    const bool listing = readIdListing(count);
+    const bool listing = co_await readIdListing(count);
     const bool idsListed = !m_ids.isEmpty();
     for (qint64 from = 1; from <= count; from += Block) {
         if (!m_pop || m_stopped() || !m_pop->Connected())
-            return;
+            co_return;
         const qint32 first = qint32(from);
         const qint32 last = qint32(qMin<qint64>(count, from + Block - 1));
         if (!idsListed)
-            readIds(first, last);
+            co_await readIds(first, last);
         if (!m_pop || m_stopped() || !m_pop->Connected())
-            return;
-        readSummaries(first, last, !listing);
+            co_return;
+        co_await readSummaries(first, last, !listing);
         if (m_stopped())
-            return;
+            co_return;
         placeUpTo(last);
     }
 }

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QPointer>
 
+#include <QCoro/QCoroTask>
+
 #include <functional>
 
 class TNMPOP3;
@@ -27,18 +29,18 @@ public:
                    std::function<bool()> stopped);
 
     // Messages 1..count; the lists start from their titles.
-    void read(qint32 count);
+    [[nodiscard]] QCoro::Task<> read(qint32 count);
 
 private:
     // Messages are read in blocks of this many, so what the reading holds besides the
     // lists stays bounded whatever count the server claims.
     static constexpr qint32 Block = 1000;
 
-    void readOneByOne(qint32 count);
-    void readPipelined(qint32 count);
-    bool readIdListing(qint32 count);
-    void readIds(qint32 first, qint32 last);
-    void readSummaries(qint32 first, qint32 last, bool withSizes);
+    [[nodiscard]] QCoro::Task<> readOneByOne(qint32 count);
+    [[nodiscard]] QCoro::Task<> readPipelined(qint32 count);
+    [[nodiscard]] QCoro::Task<bool> readIdListing(qint32 count);
+    [[nodiscard]] QCoro::Task<> readIds(qint32 first, qint32 last);
+    [[nodiscard]] QCoro::Task<> readSummaries(qint32 first, qint32 last, bool withSizes);
     // Message k's lines from the cache, or its empty lines when the cache does not know it.
     void placeWithoutSummary(qint32 k);
     void placeUpTo(qint32 k);

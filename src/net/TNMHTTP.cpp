@@ -59,27 +59,27 @@ TNMHTTP::TNMHTTP(QObject *parent) : TPowersock(parent)
 
 TNMHTTP::~TNMHTTP() = default;
 
-void TNMHTTP::Get(const QString &url) { runRequest(CmdType::CmdGET, url, {}, {}); }
-void TNMHTTP::Options(const QString &url) { runRequest(CmdType::CmdOPTIONS, url, {}, {}); }
-void TNMHTTP::Head(const QString &url) { runRequest(CmdType::CmdHEAD, url, {}, {}); }
-void TNMHTTP::Post(const QString &url, const QByteArray &data)
+QCoro::Task<> TNMHTTP::Get(QString url) { return runRequest(CmdType::CmdGET, url, {}, {}); }
+QCoro::Task<> TNMHTTP::Options(QString url) { return runRequest(CmdType::CmdOPTIONS, url, {}, {}); }
+QCoro::Task<> TNMHTTP::Head(QString url) { return runRequest(CmdType::CmdHEAD, url, {}, {}); }
+QCoro::Task<> TNMHTTP::Post(QString url, QByteArray data)
 {
-    runRequest(CmdType::CmdPOST, url, EncodeData ? encodeForm(data) : data, {});
+    return runRequest(CmdType::CmdPOST, url, EncodeData ? encodeForm(data) : data, {});
 }
-void TNMHTTP::Put(const QString &url, const QByteArray &data) { runRequest(CmdType::CmdPUT, url, data, {}); }
-void TNMHTTP::Patch(const QString &url, const QByteArray &data) { runRequest(CmdType::CmdPATCH, url, data, {}); }
-void TNMHTTP::Copy(const QString &url, const QByteArray &destination)
+QCoro::Task<> TNMHTTP::Put(QString url, QByteArray data) { return runRequest(CmdType::CmdPUT, url, data, {}); }
+QCoro::Task<> TNMHTTP::Patch(QString url, QByteArray data) { return runRequest(CmdType::CmdPATCH, url, data, {}); }
+QCoro::Task<> TNMHTTP::Copy(QString url, QByteArray destination)
 {
-    runRequest(CmdType::CmdCOPY, url, {}, destination);
+    return runRequest(CmdType::CmdCOPY, url, {}, destination);
 }
-void TNMHTTP::Move(const QString &url, const QByteArray &destination)
+QCoro::Task<> TNMHTTP::Move(QString url, QByteArray destination)
 {
-    runRequest(CmdType::CmdMOVE, url, {}, destination);
+    return runRequest(CmdType::CmdMOVE, url, {}, destination);
 }
-void TNMHTTP::Delete(const QString &url) { runRequest(CmdType::CmdDELETE, url, {}, {}); }
-void TNMHTTP::Link(const QString &url, const QByteArray &link) { runRequest(CmdType::CmdLINK, url, {}, link); }
-void TNMHTTP::Unlink(const QString &url, const QByteArray &link) { runRequest(CmdType::CmdUNLINK, url, {}, link); }
-void TNMHTTP::Trace(const QString &url) { runRequest(CmdType::CmdTRACE, url, {}, {}); }
+QCoro::Task<> TNMHTTP::Delete(QString url) { return runRequest(CmdType::CmdDELETE, url, {}, {}); }
+QCoro::Task<> TNMHTTP::Link(QString url, QByteArray link) { return runRequest(CmdType::CmdLINK, url, {}, link); }
+QCoro::Task<> TNMHTTP::Unlink(QString url, QByteArray link) { return runRequest(CmdType::CmdUNLINK, url, {}, link); }
+QCoro::Task<> TNMHTTP::Trace(QString url) { return runRequest(CmdType::CmdTRACE, url, {}, {}); }
 
 void TNMHTTP::Abort()
 {
@@ -95,7 +95,7 @@ bool TNMHTTP::carriesData() const
     return m_kind == CmdType::CmdPOST || m_kind == CmdType::CmdPUT || m_kind == CmdType::CmdPATCH;
 }
 
-void TNMHTTP::runRequest(CmdType kind, const QString &url, const QByteArray &data, const QByteArray &argument)
+QCoro::Task<> TNMHTTP::runRequest(CmdType kind, QString url, QByteArray data, QByteArray argument)
 {
     // A request started from a handler inside a waiting one would tear down its connection.
     if (m_busy)
@@ -116,11 +116,11 @@ void TNMHTTP::runRequest(CmdType kind, const QString &url, const QByteArray &dat
     m_data = data;
     m_argument = argument;
     qint32 pass = 0;
-    while (runPass(pass))
+    while (co_await runPass(pass))
         ++pass;
 }
 
-bool TNMHTTP::runPass(qint32 pass)
+QCoro::Task<bool> TNMHTTP::runPass(qint32 pass)
 {
     QPointer<TNMHTTP> guard(this);
     auto stopIfGone = [&] {
@@ -134,14 +134,14 @@ bool TNMHTTP::runPass(qint32 pass)
         OnAboutToSend(this);
     stopIfGone();
     try {
-        Connect();
-        sendHead();
+        co_await Connect();
+        co_await sendHead();
         ReplyNumber = 0;
-        readResponseHead();
-        readBody();
+        co_await readResponseHead();
+        co_await readBody();
     } catch (...) {
         if (guard)
-            Disconnect();
+            closeConnection();
         throw;
     }
 
@@ -160,7 +160,7 @@ bool TNMHTTP::runPass(qint32 pass)
             OnFailure(m_kind);
         stopIfGone();
     }
-    Disconnect();
+    closeConnection();
 
     if (reply >= 300 && reply <= 398) {
         if (!m_cookie.isEmpty())
@@ -172,7 +172,7 @@ bool TNMHTTP::runPass(qint32 pass)
                 throw EAbortError("Connection Canceled");
         }
         if (handled)
-            return false;
+            co_return false;
         // A bare relative name stays on this server.
         if (!m_url.contains(QLatin1Char('/')))
             m_url = QLatin1String("http://") + Host + QLatin1Char('/') + m_url;
@@ -183,10 +183,10 @@ bool TNMHTTP::runPass(qint32 pass)
             throw EAbortError("Connection Canceled");
     }
     if (reply < 299 || reply > 399)
-        return false;
+        co_return false;
     if (pass >= MaxRepeats)
         throw EGeneralError(QStringLiteral("Too many redirects"));
-    return true;
+    co_return true;
 }
 
 void TNMHTTP::ParseURL(const QString &url)
@@ -283,20 +283,22 @@ void TNMHTTP::buildHead()
             throw EGeneralError(QStringLiteral("Invalid character in request header"));
 }
 
-void TNMHTTP::sendHead()
+QCoro::Task<> TNMHTTP::sendHead()
 {
-    for (const QByteArray &line : std::as_const(m_requestHeader))
-        Writeln(line);
-    Writeln(QByteArray());
+    const TExStringList head = m_requestHeader;
+    for (const QByteArray &line : head)
+        co_await Writeln(line);
+    co_await Writeln(QByteArray());
     if (!carriesData())
-        return;
-    // In pieces the transport takes in one send (a count of 0 would mean "up to a NUL").
+        co_return;
+    // In pieces the transport takes in one send.
     constexpr qint32 piece = 65535;
-    for (qsizetype at = 0; at < m_data.size(); at += piece)
-        SendBuffer(m_data.constData() + at, qint32(qMin<qsizetype>(piece, m_data.size() - at)));
+    const QByteArray data = m_data;
+    for (qsizetype at = 0; at < data.size(); at += piece)
+        co_await SendBuffer(data.mid(at, piece));
 }
 
-void TNMHTTP::readResponseHead()
+QCoro::Task<> TNMHTTP::readResponseHead()
 {
     BytesTotal = 0;
     m_cookie.clear();
@@ -323,7 +325,7 @@ void TNMHTTP::readResponseHead()
         }
     };
 
-    const QByteArray status = ReadLn();
+    const QByteArray status = co_await ReadLn();
     // A server that closes without a word has sent no response, not a good one.
     if (status.isEmpty())
         throw EGeneralError(QStringLiteral("Connection closed without a response"));
@@ -331,7 +333,7 @@ void TNMHTTP::readResponseHead()
     keep(status);
     const bool http = status.startsWith("HTTP/");
     for (;;) {
-        const QByteArray line = ReadLn();
+        const QByteArray line = co_await ReadLn();
         if (line.isEmpty()) {
             // An HTTP head always ends with an empty line; without it the reply was cut.
             if (http)
@@ -352,14 +354,15 @@ void TNMHTTP::readResponseHead()
     }
 }
 
-void TNMHTTP::readBody()
+QCoro::Task<> TNMHTTP::readBody()
 {
     if (InputFileMode) {
-        CaptureFile(QString::fromUtf8(Body));
+        co_await CaptureFile(QString::fromUtf8(Body));
     } else {
         // One byte past the bound tells a body of exactly BodyLimit bytes from a longer one.
         const bool bounded = BodyLimit >= 0 && BodyLimit < std::numeric_limits<qint32>::max();
-        CaptureString(Body, bounded ? BodyLimit + 1 : -1);
+        Body.clear();
+        Body = co_await CaptureString(bounded ? BodyLimit + 1 : -1);
         if (bounded && Body.size() > BodyLimit)
             throw EGeneralError(QStringLiteral("Response body too large"));
     }

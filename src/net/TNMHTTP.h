@@ -22,7 +22,8 @@ using TResultEvent = std::function<void(CmdType cmd)>;
 //
 // Replies 299 to 399 repeat the request (300 to 302 at the location the server names) at
 // most MaxRepeats times; OnRedirect may stop that. Like every TPowersock operation, a
-// request waits in the event loop: destroy the component with deleteLater.
+// request is a coroutine that suspends while it waits: destroy the component with
+// deleteLater.
 class TNMHTTP : public TPowersock
 {
     Q_OBJECT
@@ -57,18 +58,18 @@ public:
     THandlerEvent OnRedirect;        // a 3xx reply; setting handled ends the request
     TNotifyEvent OnAuthenticationNeeded;
 
-    void Get(const QString &url);
-    void Options(const QString &url);
-    void Head(const QString &url);
-    void Post(const QString &url, const QByteArray &data);
-    void Put(const QString &url, const QByteArray &data);
-    void Patch(const QString &url, const QByteArray &data);
-    void Copy(const QString &url, const QByteArray &destination);
-    void Move(const QString &url, const QByteArray &destination);
-    void Delete(const QString &url);
-    void Link(const QString &url, const QByteArray &link);
-    void Unlink(const QString &url, const QByteArray &link);
-    void Trace(const QString &url);
+    [[nodiscard]] QCoro::Task<> Get(QString url);
+    [[nodiscard]] QCoro::Task<> Options(QString url);
+    [[nodiscard]] QCoro::Task<> Head(QString url);
+    [[nodiscard]] QCoro::Task<> Post(QString url, QByteArray data);
+    [[nodiscard]] QCoro::Task<> Put(QString url, QByteArray data);
+    [[nodiscard]] QCoro::Task<> Patch(QString url, QByteArray data);
+    [[nodiscard]] QCoro::Task<> Copy(QString url, QByteArray destination);
+    [[nodiscard]] QCoro::Task<> Move(QString url, QByteArray destination);
+    [[nodiscard]] QCoro::Task<> Delete(QString url);
+    [[nodiscard]] QCoro::Task<> Link(QString url, QByteArray link);
+    [[nodiscard]] QCoro::Task<> Unlink(QString url, QByteArray link);
+    [[nodiscard]] QCoro::Task<> Trace(QString url);
 
     // Stops a waiting request (it raises EAbortError); the socket closes as it unwinds.
     void Abort() override;
@@ -88,13 +89,13 @@ public:
     bool Busy() const { return m_busy; }
 
 private:
-    void runRequest(CmdType kind, const QString &url, const QByteArray &data, const QByteArray &argument);
+    [[nodiscard]] QCoro::Task<> runRequest(CmdType kind, QString url, QByteArray data, QByteArray argument);
     // One pass; returns false when the request is complete.
-    bool runPass(qint32 pass);
+    [[nodiscard]] QCoro::Task<bool> runPass(qint32 pass);
     void buildHead();
-    void sendHead();
-    void readResponseHead();
-    void readBody();
+    [[nodiscard]] QCoro::Task<> sendHead();
+    [[nodiscard]] QCoro::Task<> readResponseHead();
+    [[nodiscard]] QCoro::Task<> readBody();
     bool carriesData() const;
 
     QString m_url;

@@ -59,9 +59,9 @@ TNMPOP3::SecurityMode TNMPOP3::securityMode() const
     throw EGeneralError(QStringLiteral("Unknown security setting \"%1\"").arg(displayText(Security)));
 }
 
-QByteArray TNMPOP3::readReplyLine(qint64 &budget, const char *what)
+QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
 {
-    const QByteArray line = ReadLn();
+    const QByteArray line = co_await ReadLn();
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
     budget -= line.size();
@@ -69,10 +69,10 @@ QByteArray TNMPOP3::readReplyLine(qint64 &budget, const char *what)
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The %1 exceeds its limit").arg(QLatin1String(what)));
     }
-    return line;
+    co_return line;
 }
 
-void TNMPOP3::Connect()
+QCoro::Task<> TNMPOP3::Connect()
 {
     QPointer<TNMPOP3> self(this);
     bool asked = false;
@@ -107,18 +107,19 @@ void TNMPOP3::Connect()
         NegotiatedSecurity.clear();
         m_commandCounts.clear();
         m_listedSizes.clear();
-        TPowersock::Connect();
+        co_await TPowersock::Connect();
+        std::exception_ptr failure;
         try {
             if (implicitTls)
-                StartTLS(CertFingerprint);
-            const QByteArray greeting = ReadLn();
+                co_await StartTLS(CertFingerprint);
+            const QByteArray greeting = co_await ReadLn();
             if (!accepted(greeting))
                 rejected(greeting);
-            const bool upgraded = negotiateTls(mode, implicitTls);
+            const bool upgraded = co_await negotiateTls(mode, implicitTls);
             NegotiatedSecurity = implicitTls ? "tls" : upgraded ? "starttls" : "none";
-            login();
+            co_await login();
             loggedIn = true;
-            const QByteArray stat = Transaction("STAT");
+            const QByteArray stat = co_await Transaction("STAT");
             if (!accepted(stat))
                 rejected(stat);
             MailCount = StrToIntDef(NthField(stat, ' ', 2), 0);
@@ -130,15 +131,18 @@ void TNMPOP3::Connect()
                                         .arg(MaxMailCount));
             }
         } catch (...) {
+            failure = std::current_exception();
+        }
+        if (failure) {
             if (!self)
-                throw;
+                std::rethrow_exception(failure);
             // The cause is what the caller needs; a failing QUIT on a broken session
             // would only hide it.
             try {
-                Disconnect();
+                co_await Disconnect();
             } catch (...) {
             }
-            throw;
+            std::rethrow_exception(failure);
         }
     } catch (...) {
         if (self)
@@ -148,14 +152,14 @@ void TNMPOP3::Connect()
     finish();
 }
 
-void TNMPOP3::login()
+QCoro::Task<> TNMPOP3::login()
 {
     for (qint32 attempt = 0;; ++attempt) {
-        bool ok = accepted(Transaction("USER " + UserID));
+        bool ok = accepted(co_await Transaction("USER " + UserID));
         if (ok)
-            ok = accepted(Transaction("PASS " + Password));
+            ok = accepted(co_await Transaction("PASS " + Password));
         if (ok)
-            return;
+            co_return;
         if (attempt > 0 || !OnAuthenticationFailed)
             throw EGeneralError(QStringLiteral("Authentication failed"));
         QPointer<TNMPOP3> self(this);
@@ -166,13 +170,13 @@ void TNMPOP3::login()
     }
 }
 
-bool TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
+QCoro::Task<bool> TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
 {
     if (mode == SecurityMode::None)
-        return false;
-    readCapabilities();
+        co_return false;
+    co_await readCapabilities();
     if (implicitTls)
-        return false;
+        co_return false;
     const bool offered = std::any_of(Capabilities.cbegin(), Capabilities.cend(), [](const QByteArray &c) {
         return NthField(c, ' ', 1).trimmed().toUpper() == "STLS";
     });
@@ -181,48 +185,48 @@ bool TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
         // going missing later is exactly what a man in the middle does.
         if (mode == SecurityMode::StartTls)
             throw ESockError("The server no longer offers encryption (no STLS); the password was not sent");
-        return false;
+        co_return false;
     }
-    const QByteArray reply = Transaction("STLS");
+    const QByteArray reply = co_await Transaction("STLS");
     if (!accepted(reply))
         rejected(reply);
-    StartTLS(CertFingerprint);
+    co_await StartTLS(CertFingerprint);
     // What the server offers may change once the connection is private.
-    readCapabilities();
-    return true;
+    co_await readCapabilities();
+    co_return true;
 }
 
-void TNMPOP3::readCapabilities()
+QCoro::Task<> TNMPOP3::readCapabilities()
 {
     Capabilities.clear();
-    if (!accepted(Transaction("CAPA")))
-        return;
+    if (!accepted(co_await Transaction("CAPA")))
+        co_return;
     qint64 budget = CapaLimit;
     for (;;) {
-        const QByteArray line = withoutLineEnd(readReplyLine(budget, "capability list"));
+        const QByteArray line = withoutLineEnd(co_await readReplyLine(budget, "capability list"));
         if (line == ".")
-            return;
+            co_return;
         Capabilities << line;
     }
 }
 
-void TNMPOP3::List()
+QCoro::Task<> TNMPOP3::List()
 {
     if (m_busy)
-        return;
+        co_return;
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
     CheckConnection();
     m_listedSizes.clear();
     // A refusal has no listing behind it: waiting for one would only end in a time-out.
-    const QByteArray status = Transaction("LIST ");
+    const QByteArray status = co_await Transaction("LIST ");
     if (!accepted(status))
         rejected(status);
     qint64 budget = ListLimit;
     qint32 received = 0;
     std::exception_ptr failure;
     for (;;) {
-        const QByteArray line = withoutLineEnd(readReplyLine(budget, "listing"));
+        const QByteArray line = withoutLineEnd(co_await readReplyLine(budget, "listing"));
         if (line == ".")
             break;
         ++received;
@@ -255,10 +259,10 @@ void TNMPOP3::List()
         std::rethrow_exception(failure);
 }
 
-void TNMPOP3::GetSummary(qint32 n)
+QCoro::Task<> TNMPOP3::GetSummary(qint32 n)
 {
     if (m_busy)
-        return;
+        co_return;
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
     CheckConnection();
@@ -267,17 +271,17 @@ void TNMPOP3::GetSummary(qint32 n)
         if (!self)
             throw EAbortError("Socket readln aborted");
     }
-    const QByteArray top = Transaction("TOP " + QByteArray::number(n) + " 0");
+    const QByteArray top = co_await Transaction("TOP " + QByteArray::number(n) + " 0");
     if (!accepted(top))
         rejected(top);
-    readHeader();
-    takeSize(Transaction("LIST " + QByteArray::number(n)));
+    co_await readHeader();
+    takeSize(co_await Transaction("LIST " + QByteArray::number(n)));
     StatusMessage(1, "Summary Retrieved");
     if (OnRetrieveEnd)
         OnRetrieveEnd(this);
 }
 
-void TNMPOP3::readHeader()
+QCoro::Task<> TNMPOP3::readHeader()
 {
     Summary.Header.clear();
     Summary.Subject.clear();
@@ -285,7 +289,7 @@ void TNMPOP3::readHeader()
     Summary.MessageId.clear();
     qint64 budget = HeaderLimit;
     for (;;) {
-        const QByteArray raw = readReplyLine(budget, "header");
+        const QByteArray raw = co_await readReplyLine(budget, "header");
         const QByteArray line = withoutLineEnd(raw);
         if (raw.startsWith("Subject:"))
             Summary.Subject = line.mid(8);
@@ -308,28 +312,28 @@ void TNMPOP3::takeSize(const QByteArray &reply)
     Summary.Bytes = StrToInt(NthField(reply, ' ', 3).trimmed());
 }
 
-QByteArray TNMPOP3::UniqueID(qint32 n)
+QCoro::Task<QByteArray> TNMPOP3::UniqueID(qint32 n)
 {
     if (m_busy)
-        return {};
+        co_return QByteArray();
     BusyScope busy(this);
     CheckConnection();
-    const QByteArray reply = Transaction("UIDL " + QByteArray::number(n));
+    const QByteArray reply = co_await Transaction("UIDL " + QByteArray::number(n));
     if (NthField(reply, ' ', 1) != "+OK") {
         if (OnFailure)
             OnFailure(this);
         rejected(reply);
     }
-    return NthField(reply, ' ', 3);
+    co_return NthField(reply, ' ', 3);
 }
 
-void TNMPOP3::DeleteMailMessage(qint32 n)
+QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
 {
     if (m_busy)
-        return;
+        co_return;
     BusyScope busy(this);
     CheckConnection();
-    const QByteArray reply = Transaction("DELE " + QByteArray::number(n));
+    const QByteArray reply = co_await Transaction("DELE " + QByteArray::number(n));
     // No reply at all is no confirmation: the message was not marked.
     const bool failed = reply.isEmpty() || NthField(reply, ' ', 1) == "-ERR";
     if (failed) {
@@ -342,28 +346,31 @@ void TNMPOP3::DeleteMailMessage(qint32 n)
         OnSuccess(this);
 }
 
-void TNMPOP3::Disconnect()
+QCoro::Task<> TNMPOP3::Disconnect()
 {
     if (!Connected())
-        return;
+        co_return;
     QPointer<TNMPOP3> self(this);
     QByteArray reply;
+    std::exception_ptr failure;
     try {
-        reply = Transaction("QUIT");
+        reply = co_await Transaction("QUIT");
     } catch (...) {
-        if (self)
-            TPowersock::Disconnect();
-        throw;
+        failure = std::current_exception();
     }
-    TPowersock::Disconnect();
+    if (!self)
+        std::rethrow_exception(failure ? failure : std::make_exception_ptr(EAbortError("Socket readln aborted")));
+    closeConnection();
+    if (failure)
+        std::rethrow_exception(failure);
     if (!accepted(reply))
         rejected(reply);
 }
 
-QByteArray TNMPOP3::Transaction(const QByteArray &command)
+QCoro::Task<QByteArray> TNMPOP3::Transaction(QByteArray command)
 {
     countCommand(command);
-    return TPowersock::Transaction(command);
+    co_return co_await TPowersock::Transaction(std::move(command));
 }
 
 bool TNMPOP3::keepListedSize(qint32 msg, qint32 size, qint32 received)
@@ -392,7 +399,7 @@ void TNMPOP3::Abort()
 {
     TPowersock::Abort();
     if (Connected()) {
-        TPowersock::Disconnect();
+        closeConnection();
         ClearInput();
     }
 }

@@ -8,8 +8,8 @@
 #include <QHash>
 
 // The POP3 client of one account: login, mailbox count, size listing, header summaries,
-// unique ids and deletion; it never downloads a message body. Operations wait like every
-// TPowersock operation and raise on failure (EGeneralError with the server's reply line
+// unique ids and deletion; it never downloads a message body. Operations are coroutines
+// that suspend like every TPowersock operation and raise on failure (EGeneralError with the server's reply line
 // or "Authentication failed", ESockError, EAbortError). While one operation of the
 // component runs, a re-entrant call of List, GetSummary, UniqueID or DeleteMailMessage on
 // the same component does nothing.
@@ -82,26 +82,26 @@ public:
     // How many commands starting with `verb` ("TOP", "UIDL", ...) this connection sent.
     qint32 commandCount(const QByteArray &verb) const { return m_commandCounts.value(verb.toUpper()); }
 
-    void Connect() override;
-    void List();
-    void GetSummary(qint32 n);
-    QByteArray UniqueID(qint32 n);
-    void DeleteMailMessage(qint32 n);
-    void Disconnect() override;
+    [[nodiscard]] QCoro::Task<> Connect() override;
+    [[nodiscard]] QCoro::Task<> List();
+    [[nodiscard]] QCoro::Task<> GetSummary(qint32 n);
+    [[nodiscard]] QCoro::Task<QByteArray> UniqueID(qint32 n);
+    [[nodiscard]] QCoro::Task<> DeleteMailMessage(qint32 n);
+    [[nodiscard]] QCoro::Task<> Disconnect() override;
     void Abort() override;
-    QByteArray Transaction(const QByteArray &command) override;
+    [[nodiscard]] QCoro::Task<QByteArray> Transaction(QByteArray command) override;
 
     // Reads the items in order, pipelined where canPipeline allows, calling `onStart` and
     // `onDone` per item (either may be empty). OnRetrieveStart, OnRetrieveEnd and OnFailure
     // fire per message as in GetSummary and UniqueID. Without "LIST n" a summary takes
     // Bytes from the last size listing. A failure of one message is reported in its result;
     // a failed connection raises, after the items already read were reported.
-    void readBatch(const QList<TBatchItem> &items, const TBatchStart &onStart, const TBatchDone &onDone);
+    [[nodiscard]] QCoro::Task<> readBatch(QList<TBatchItem> items, TBatchStart onStart, TBatchDone onDone);
     // Every unique id with one "UIDL" listing: element k is message k's id as UniqueID
     // returns it (line end kept), element 0 empty. Empty when the server refuses the
     // listing or when its lines are not exactly messages 1 to MailCount in order. Raises
     // when the connection fails or the listing passes ListLimit.
-    QByteArrayList uniqueIdList();
+    [[nodiscard]] QCoro::Task<QByteArrayList> uniqueIdList();
 
 private:
     friend class BusyScope;
@@ -109,13 +109,14 @@ private:
     enum class SecurityMode { None, Auto, Tls, StartTls };
 
     SecurityMode securityMode() const;
-    void login();
+    [[nodiscard]] QCoro::Task<> login();
     // Returns whether the connection was upgraded with STLS.
-    bool negotiateTls(SecurityMode mode, bool implicitTls);
-    void readCapabilities();
-    QByteArray readReplyLine(qint64 &budget, const char *what);
+    [[nodiscard]] QCoro::Task<bool> negotiateTls(SecurityMode mode, bool implicitTls);
+    [[nodiscard]] QCoro::Task<> readCapabilities();
+    // `budget` belongs to the caller, which awaits the read at once.
+    [[nodiscard]] QCoro::Task<QByteArray> readReplyLine(qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
-    void readHeader();
+    [[nodiscard]] QCoro::Task<> readHeader();
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);

@@ -35,10 +35,10 @@ public:
                 m_commands[j].dropped = true;
     }
 
-    void fill()
+    QCoro::Task<> fill()
     {
         if (m_inFlight > m_window / 2)
-            return;
+            co_return;
         QByteArray text;
         while (m_sent < m_commands.size() && m_inFlight < m_window && text.size() < MaxWrite) {
             const Command &c = m_commands.at(m_sent++);
@@ -50,26 +50,26 @@ public:
             ++m_inFlight;
         }
         if (!text.isEmpty())
-            m_pop.Write(text);
+            co_await m_pop.Write(text);
     }
 
     // The status line of command j, which must be the next one not dropped.
-    QByteArray statusOf(qsizetype j)
+    QCoro::Task<QByteArray> statusOf(qsizetype j)
     {
         while (j >= m_sent) {
             const qsizetype before = m_sent;
-            fill();
+            co_await fill();
             if (m_sent == before)
                 throw ESockError("Pipelined replies out of step");
         }
         m_pop.ReplyNumber = 0;
-        m_pop.LastReply = m_pop.ReadLn();
+        m_pop.LastReply = co_await m_pop.ReadLn();
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
         --m_inFlight;
         m_pop.StatusMessage(1, displayText(m_pop.LastReply));
-        fill();
-        return m_pop.LastReply;
+        co_await fill();
+        co_return QByteArray(m_pop.LastReply); // a copy: the promise moves from what it is given
     }
 
 private:
@@ -102,10 +102,10 @@ private:
     qint32 m_inFlight = 0;
 };
 
-void TNMPOP3::readBatch(const QList<TBatchItem> &items, const TBatchStart &onStart, const TBatchDone &onDone)
+QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, TBatchDone onDone)
 {
     if (m_busy)
-        return;
+        co_return;
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
     CheckConnection();
@@ -122,7 +122,7 @@ void TNMPOP3::readBatch(const QList<TBatchItem> &items, const TBatchStart &onSta
         if (item.UniqueID)
             pipe.add(i, Pipeline::Kind::Uidl, item.Number);
     }
-    pipe.fill();
+    co_await pipe.fill();
 
     // A handler's failure belongs to its message; the replies still in flight are read all
     // the same, so the stream stays in step.
@@ -157,19 +157,19 @@ void TNMPOP3::readBatch(const QList<TBatchItem> &items, const TBatchStart &onSta
                     if (pipe.dropped(j))
                         continue;
                 }
-                const QByteArray status = pipe.statusOf(j);
+                const QByteArray status = co_await pipe.statusOf(j);
                 if (accepted(status))
-                    readHeader(); // read even when unwanted: the lines are on their way
+                    co_await readHeader(); // read even when unwanted: the lines are on their way
                 else
                     summaryOk = false;
                 if (summaryOk && !item.Size)
                     Summary.Bytes = m_listedSizes.value(item.Number);
             } else if (kind == Pipeline::Kind::Size) {
-                const QByteArray status = pipe.statusOf(j);
+                const QByteArray status = co_await pipe.statusOf(j);
                 if (summaryOk)
                     summaryOk = guarded([&] { takeSize(status); });
             } else {
-                const QByteArray status = pipe.statusOf(j);
+                const QByteArray status = co_await pipe.statusOf(j);
                 if (NthField(status, ' ', 1) == "+OK") {
                     result.IdRead = true;
                     result.Id = NthField(status, ' ', 3);
@@ -192,22 +192,22 @@ void TNMPOP3::readBatch(const QList<TBatchItem> &items, const TBatchStart &onSta
     }
 }
 
-QByteArrayList TNMPOP3::uniqueIdList()
+QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
 {
     if (m_busy)
-        return {};
+        co_return QByteArrayList();
     BusyScope busy(this);
     CheckConnection();
-    const QByteArray status = Transaction("UIDL");
+    const QByteArray status = co_await Transaction("UIDL");
     if (status.isEmpty())
         rejected(status);
     if (!accepted(status))
-        return {};
+        co_return QByteArrayList();
     qint64 budget = ListLimit;
     QByteArrayList ids{QByteArray()};
     bool agrees = true;
     for (;;) {
-        const QByteArray raw = readReplyLine(budget, "id listing");
+        const QByteArray raw = co_await readReplyLine(budget, "id listing");
         if (withoutLineEnd(raw) == ".")
             break;
         if (!agrees)
@@ -223,6 +223,6 @@ QByteArrayList TNMPOP3::uniqueIdList()
         ids.append(NthField(raw, ' ', 2));
     }
     if (!agrees || ids.size() != qsizetype(MailCount) + 1)
-        return {};
-    return ids;
+        co_return QByteArrayList();
+    co_return ids;
 }

@@ -30,15 +30,19 @@ QHostAddress pickAddress(const QList<QHostAddress> &addresses)
     return addresses.isEmpty() ? QHostAddress() : addresses.first();
 }
 
-// A flag set from a posted event (a queued call, deleteLater) must not leave a wait
-// blocked in the event loop with nothing left to wake it.
-void wakeWaits()
-{
-    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
-        dispatcher->wakeUp();
-}
-
 } // namespace
+
+void TPowersock::wake()
+{
+    if (m_waiters.isEmpty())
+        return;
+    // Resumed from the event loop, not from inside the handler that woke them: the handler
+    // (a socket's signal, a destructor) finishes first, and each operation then runs on its
+    // own, never nested in another.
+    const QList<std::coroutine_handle<>> waiters = std::exchange(m_waiters, {});
+    for (const std::coroutine_handle<> waiter : waiters)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [waiter] { waiter.resume(); }, Qt::QueuedConnection);
+}
 
 TPowersock::TPowersock(QObject *parent) : QObject(parent)
 {
@@ -62,6 +66,8 @@ TPowersock::~TPowersock()
     ++m_lookupGeneration;
     dropSocket(false);
     --g_liveComponents;
+    // Suspended operations resume, find the component gone and unwind.
+    wake();
 }
 
 void TPowersock::initSocketLayer()
@@ -90,6 +96,7 @@ QSslSocket *TPowersock::makeSocket()
     connect(s, &QSslSocket::connected, this, [this] {
         m_succeeded = true;
         m_connected = true;
+        wake();
         try {
             if (OnConnect)
                 OnConnect(this);
@@ -98,12 +105,16 @@ QSslSocket *TPowersock::makeSocket()
     });
     connect(s, &QSslSocket::readyRead, this, [this] {
         m_succeeded = true;
+        wake();
         try {
             if (OnDataAvailable)
                 OnDataAvailable(this);
         } catch (...) {
         }
     });
+    // A send that waits for the socket to take everything is woken by its progress.
+    connect(s, &QSslSocket::bytesWritten, this, &TPowersock::wake);
+    connect(s, &QSslSocket::encryptedBytesWritten, this, &TPowersock::wake);
     connect(s, &QSslSocket::disconnected, this, &TPowersock::onSocketClosed);
     connect(s, &QSslSocket::errorOccurred, this, &TPowersock::onSocketError);
     connect(s, &QSslSocket::sslErrors, this, &TPowersock::onSslErrors);
@@ -137,6 +148,7 @@ void TPowersock::dropSocket(bool notify)
 
 void TPowersock::onSocketClosed()
 {
+    wake();
     try {
         // Data still buffered is left for the reader, which closes when it runs dry.
         if (!DataAvailable())
@@ -147,6 +159,7 @@ void TPowersock::onSocketClosed()
 
 void TPowersock::onSocketError(QAbstractSocket::SocketError error)
 {
+    wake();
     // A peer closing is the close notification, not a failure.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
@@ -172,13 +185,6 @@ void TPowersock::StatusMessage(qint32 level, const QString &text)
     }
 }
 
-bool TPowersock::pumpEvents(bool block)
-{
-    QPointer<TPowersock> guard(this);
-    QCoreApplication::processEvents(block ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-    return !guard.isNull();
-}
-
 void TPowersock::TimerOn()
 {
     StatusMessage(8, "Timer On");
@@ -199,6 +205,7 @@ void TPowersock::TimerFired()
     TimerOff();
     m_timedOut = true;
     m_eventSeen = true;
+    wake();
     // Nothing may escape into the event dispatcher; the waiting operation reports.
     try {
         Abort();
@@ -210,7 +217,7 @@ void TPowersock::Cancel()
 {
     StatusMessage(8, "Canceling");
     m_canceled = true;
-    wakeWaits();
+    wake();
 }
 
 void TPowersock::Abort()
@@ -224,33 +231,36 @@ void TPowersock::setDefaultResolver(THostResolver resolver)
     g_defaultResolver = std::move(resolver);
 }
 
-void TPowersock::ResolveHost()
+QCoro::Task<> TPowersock::ResolveHost()
 {
     StatusMessage(8, "Resolve Host");
     const QString name = Proxy.isEmpty() ? Host : Proxy;
     QHostAddress literal;
     if (literal.setAddress(name.trimmed())) {
         m_remote = literal;
-        return;
+        co_return;
     }
     m_remote = QHostAddress();
     TimerOn();
     m_eventSeen = false;
+    m_lookupDone = false;
     const quint64 generation = ++m_lookupGeneration;
     auto done = [this, generation](const QList<QHostAddress> &addresses) {
         if (generation != m_lookupGeneration)
             return; // an abandoned lookup
         m_lookupResult = addresses;
         m_succeeded = !addresses.isEmpty();
+        m_lookupDone = true;
         m_eventSeen = true;
+        wake();
     };
     const THostResolver &resolver = Resolver ? Resolver : g_defaultResolver;
     if (resolver)
         resolver(name, this, done);
     else
         systemResolve(name, this, done);
-    while (!m_eventSeen && !m_timedOut && !m_canceled)
-        if (!pumpEvents(true))
+    while (!m_lookupDone && !m_timedOut && !m_canceled)
+        if (!co_await nextEvent())
             throw ESockError("Host Lookup Canceled");
     TimerOff();
     ++m_lookupGeneration;
@@ -262,12 +272,12 @@ void TPowersock::ResolveHost()
         m_remote = pickAddress(m_lookupResult);
         if (OnHostResolved)
             OnHostResolved(this);
-        return;
+        co_return;
     }
     throw ESockError("Host Lookup Failed");
 }
 
-void TPowersock::Connect()
+QCoro::Task<> TPowersock::Connect()
 {
     StatusMessage(8, "Connecting");
     m_canceled = false;
@@ -276,7 +286,7 @@ void TPowersock::Connect()
     QPointer<TPowersock> guard(this);
     for (int retries = 0;; ++retries) {
         try {
-            ResolveHost();
+            co_await ResolveHost();
         } catch (const ESockError &e) {
             if (!guard || e.message() == QLatin1String("Host Lookup Timed Out")
                 || e.message() == QLatin1String("Host Lookup Canceled"))
@@ -304,11 +314,11 @@ void TPowersock::Connect()
     TimerOn();
     // A socket replaced under us (RequestCloseSocket from a handler) ends the wait too.
     while (!m_connected && !m_timedOut && !m_canceled && m_succeeded && sock == m_socket)
-        if (!pumpEvents(true))
+        if (!co_await nextEvent())
             throw ESockError("Connection Canceled");
     TimerOff();
     if (!m_timedOut && !m_canceled && m_succeeded && sock == m_socket)
-        return;
+        co_return;
     const bool timedOut = m_timedOut;
     const bool canceled = m_canceled;
     LastErrorNo = m_pendingError;
@@ -322,7 +332,13 @@ void TPowersock::Connect()
     throw ESockError(timedOut ? "Connection Timed out" : canceled ? "Connection Canceled" : "Connection Failed");
 }
 
-void TPowersock::Disconnect()
+QCoro::Task<> TPowersock::Disconnect()
+{
+    closeConnection();
+    co_return;
+}
+
+void TPowersock::closeConnection()
 {
     StatusMessage(8, "Disconnecting");
     RequestCloseSocket();
@@ -333,7 +349,7 @@ void TPowersock::RequestCloseSocket()
     StatusMessage(4, "Request Close Socket");
     m_connected = false;
     dropSocket(true);
-    wakeWaits();
+    wake();
 }
 
 void TPowersock::CheckConnection()

@@ -9,21 +9,27 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSslError>
 #include <QStringList>
 
+#include <QCoro/QCoroTask>
+
+#include <coroutine>
+
 class QSslSocket;
 
-// The TCP client component under the protocol clients. Every operation runs on the GUI
-// thread and waits inside the event loop, so timers, user commands and other components
-// keep running while it waits; a wait ends only through the flags set by event handlers
-// (connected, lookup seen, timed out, failed) or by Cancel / RequestCloseSocket called from
-// such a handler. Failures are exceptions: ESockError, EAbortError, or EGeneralError
-// ("Not Connected", range errors).
+// The TCP client component under the protocol clients. Every operation that waits for the
+// network is a coroutine: it suspends until one of the component's events (connected,
+// data, lookup done, closed, error, time-out, Cancel, RequestCloseSocket) wakes it, and is
+// resumed from the event loop itself, never from inside a handler or a nested loop. So
+// any number of components wait at once and each finishes as soon as its own server lets
+// it. Failures are exceptions raised where the caller co_awaits: ESockError, EAbortError,
+// or EGeneralError ("Not Connected", range errors).
 //
 // Destroy a component with deleteLater(), never with delete from inside one of its own
-// callbacks. A wait that finds its component destroyed throws the wait's abort text and
-// touches nothing; callers that keep a pointer check it with a QPointer afterwards.
+// callbacks. A suspended operation whose component is destroyed resumes, throws the wait's
+// abort text and touches nothing; callers that keep a pointer check it with a QPointer.
 class TPowersock : public QObject
 {
     Q_OBJECT
@@ -76,19 +82,19 @@ public:
     // The address the last Connect used.
     QHostAddress RemoteAddress() const { return m_remote; }
 
-    virtual void Connect();
-    virtual void Disconnect();
-    virtual QByteArray Transaction(const QByteArray &command);
+    [[nodiscard]] virtual QCoro::Task<> Connect();
+    [[nodiscard]] virtual QCoro::Task<> Disconnect();
+    [[nodiscard]] virtual QCoro::Task<QByteArray> Transaction(QByteArray command);
     virtual void Abort();
     void CheckConnection();
     void Cancel();
-    void SendBuffer(const char *data, qint32 length);
-    void Write(const QByteArray &text);
-    void Writeln(const QByteArray &text);
-    QByteArray ReadLn();
-    void CaptureString(QByteArray &text, qint32 limit);
-    void CaptureFile(const QString &path);
-    void SendFile(const QString &path);
+    [[nodiscard]] QCoro::Task<> SendBuffer(QByteArray data);
+    [[nodiscard]] QCoro::Task<> Write(QByteArray text);
+    [[nodiscard]] QCoro::Task<> Writeln(QByteArray text);
+    [[nodiscard]] QCoro::Task<QByteArray> ReadLn();
+    [[nodiscard]] QCoro::Task<QByteArray> CaptureString(qint32 limit);
+    [[nodiscard]] QCoro::Task<> CaptureFile(QString path);
+    [[nodiscard]] QCoro::Task<> SendFile(QString path);
     bool DataAvailable();
     void ClearInput();
     void RequestCloseSocket();
@@ -98,7 +104,7 @@ public:
     // and Host; with a fingerprint (hex SHA-256, any case, colons allowed) exactly that
     // certificate is trusted instead. Failure closes the connection and raises ESockError
     // naming the certificate problem.
-    void StartTLS(const QByteArray &certFingerprint = {});
+    [[nodiscard]] QCoro::Task<> StartTLS(QByteArray certFingerprint = {});
     // Hex SHA-256 of the peer's certificate (lower case), empty before a handshake.
     QByteArray PeerFingerprint() const;
 
@@ -127,7 +133,9 @@ protected:
     void StatusMessage(qint32 level, const QString &text);
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
     void ErrorCheck(qint32 tolerated);
-    void ResolveHost();
+    [[nodiscard]] QCoro::Task<> ResolveHost();
+    // What Disconnect does here, without waiting: the socket closes at once.
+    void closeConnection();
     void TimerOn();
     void TimerOff();
     void TimerFired();
@@ -137,6 +145,23 @@ protected:
     bool m_eventSeen = false;
     bool m_destroying = false;
 
+    // Suspends until the next event of this component; co_awaiting it gives false when the
+    // component was destroyed meanwhile (then nothing of it may be touched).
+    class NextEvent
+    {
+    public:
+        explicit NextEvent(TPowersock *sock) : m_sock(sock) {}
+        bool await_ready() const noexcept { return !m_sock || m_sock->m_destroying; }
+        void await_suspend(std::coroutine_handle<> waiter) { m_sock->m_waiters.append(waiter); }
+        bool await_resume() const noexcept { return m_sock && !m_sock->m_destroying; }
+
+    private:
+        QPointer<TPowersock> m_sock;
+    };
+    NextEvent nextEvent() { return NextEvent(this); }
+    // Resumes every suspended operation of this component from the event loop.
+    void wake();
+
 private:
     QSslSocket *makeSocket();
     void dropSocket(bool notify);
@@ -144,12 +169,10 @@ private:
     void onSslErrors(const QList<QSslError> &errors);
     void onEncrypted();
     void onSocketClosed();
-    // Waits for one event; false when this component was destroyed meanwhile.
-    bool pumpEvents(bool block);
-    void captureLoop(const std::function<void(const QByteArray &)> &sink, qint64 limit,
-                     const qint64 *have, const char *abortText);
-    void captureChunks(const std::function<void(const QByteArray &)> &sink, qint64 limit,
-                       const qint64 *have, const char *abortText);
+    [[nodiscard]] QCoro::Task<> captureLoop(std::function<void(const QByteArray &)> sink, qint64 limit, const qint64 *have,
+                              const char *abortText);
+    [[nodiscard]] QCoro::Task<> captureChunks(std::function<void(const QByteArray &)> sink, qint64 limit, const qint64 *have,
+                                const char *abortText);
     void initSocketLayer();
 
     TThreadTimer *m_timer = nullptr;
@@ -157,6 +180,7 @@ private:
     QHostAddress m_remote;
     QList<QHostAddress> m_lookupResult;
     quint64 m_lookupGeneration = 0;
+    bool m_lookupDone = false;
     qint32 m_pendingError = 0;      // table number of the socket's last error
     bool m_canceled = false;
     bool m_succeeded = false;
@@ -169,4 +193,5 @@ private:
     QByteArray m_tlsPeer;           // fingerprint of the certificate the server showed
     bool m_tlsDone = false;
     bool m_tlsFailed = false;
+    QList<std::coroutine_handle<>> m_waiters;
 };

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QSslSocket>
 
-#include <cstring>
 
 namespace {
 
@@ -21,28 +20,28 @@ qint64 pendingOutput(const QSslSocket *s)
 
 } // namespace
 
-void TPowersock::SendBuffer(const char *data, qint32 length)
+QCoro::Task<> TPowersock::SendBuffer(QByteArray data)
 {
     StatusMessage(4, "Sending Buffer");
     TimerOn();
     qint32 failure = 0;
     if (!m_canceled) {
-        const qint64 size = length == 0 ? qint64(std::strlen(data)) : qint64(length);
-        if (size > 65535 || size < 0) {
+        const qint64 size = data.size();
+        if (size > 65535) {
             TimerOff();
             rangeError();
         }
         // Guarded: a socket replaced during the wait may be freed by the event loop.
         QPointer<QSslSocket> sock = m_socket;
         if (size > 0) {
-            if (sock->state() != QAbstractSocket::ConnectedState || sock->write(data, size) != size) {
+            if (sock->state() != QAbstractSocket::ConnectedState || sock->write(data) != size) {
                 failure = m_pendingError ? m_pendingError : 10057;
             } else {
                 sock->flush();
                 // A send that would block waits until the socket took everything.
                 while (sock == m_socket && !m_canceled && pendingOutput(sock) > 0
                        && sock->state() == QAbstractSocket::ConnectedState) {
-                    if (!pumpEvents(true))
+                    if (!co_await nextEvent())
                         throw EAbortError("Socket send aborted");
                 }
                 if (!m_canceled && (sock != m_socket || pendingOutput(sock) > 0))
@@ -59,29 +58,31 @@ void TPowersock::SendBuffer(const char *data, qint32 length)
         raiseSocketError(failure);
 }
 
-void TPowersock::Write(const QByteArray &text)
+QCoro::Task<> TPowersock::Write(QByteArray text)
 {
     StatusMessage(8, "Write");
     if (text.size() >= BufferSize)
         rangeError();
     // The text goes out as a NUL-terminated string, as it sits in the I/O buffer.
-    SendBuffer(text.constData(), 0);
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    co_await SendBuffer(std::move(text));
 }
 
-void TPowersock::Writeln(const QByteArray &text)
+QCoro::Task<> TPowersock::Writeln(QByteArray text)
 {
     StatusMessage(8, "Writeln");
-    Write(text + "\r\n");
+    co_await Write(text + "\r\n");
 }
 
-QByteArray TPowersock::ReadLn()
+QCoro::Task<QByteArray> TPowersock::ReadLn()
 {
     StatusMessage(8, "ReadLn");
     TimerOn();
     QByteArray line;
     for (;;) {
         QSslSocket *sock = m_socket;
-        bool gotData = false;
         while (sock->bytesAvailable() > 0) {
             const qint64 room = BufferSize - line.size();
             if (sock->canReadLine()) {
@@ -90,12 +91,11 @@ QByteArray TPowersock::ReadLn()
                 line += part;
                 if (part.endsWith('\n')) {
                     TimerOff();
-                    return line;
+                    co_return line;
                 }
             } else {
                 line += sock->read(room);
             }
-            gotData = true;
             if (line.size() >= BufferSize) {
                 // The rest of the line is still in the stream; nothing after it can be
                 // trusted, so the connection goes.
@@ -117,9 +117,10 @@ QByteArray TPowersock::ReadLn()
                 RequestCloseSocket();
             if (error != 0 && error != 10057)
                 raiseSocketError(error);
-            return {};
+            co_return QByteArray();
         }
-        if (!pumpEvents(!gotData))
+        // Everything buffered is taken: the rest of the line comes with a later event.
+        if (!co_await nextEvent())
             throw EAbortError("Socket readln aborted");
         if (m_canceled) {
             TimerOff();
@@ -129,12 +130,16 @@ QByteArray TPowersock::ReadLn()
     }
 }
 
-QByteArray TPowersock::Transaction(const QByteArray &command)
+QCoro::Task<QByteArray> TPowersock::Transaction(QByteArray command)
 {
     StatusMessage(8, "Transaction");
     ReplyNumber = 0;
-    Writeln(command);
-    LastReply = ReadLn();
+    QPointer<TPowersock> guard(this);
+    co_await Writeln(std::move(command));
+    QByteArray reply = co_await ReadLn();
+    if (!guard)
+        throw EAbortError("Socket readln aborted");
+    LastReply = std::move(reply);
     if (!LastReply.isEmpty()) {
         StatusMessage(1, displayText(LastReply));
         qsizetype digits = 0;
@@ -148,17 +153,18 @@ QByteArray TPowersock::Transaction(const QByteArray &command)
             ReplyNumber = qint16(value);
         }
     }
-    return LastReply;
+    // A copy: the promise moves from what it is given.
+    co_return QByteArray(LastReply);
 }
 
 // Reads until the peer closes (or `have` reaches `limit`), handing each chunk to `sink`;
 // the time-out is an idle bound, re-armed by every chunk.
-void TPowersock::captureLoop(const std::function<void(const QByteArray &)> &sink, qint64 limit,
-                             const qint64 *have, const char *abortText)
+QCoro::Task<> TPowersock::captureLoop(std::function<void(const QByteArray &)> sink, qint64 limit, const qint64 *have,
+                                      const char *abortText)
 {
     QPointer<TPowersock> guard(this);
     try {
-        captureChunks(sink, limit, have, abortText);
+        co_await captureChunks(std::move(sink), limit, have, abortText);
     } catch (...) {
         if (guard)
             TimerOff();
@@ -171,8 +177,8 @@ void TPowersock::captureLoop(const std::function<void(const QByteArray &)> &sink
     }
 }
 
-void TPowersock::captureChunks(const std::function<void(const QByteArray &)> &sink, qint64 limit,
-                               const qint64 *have, const char *abortText)
+QCoro::Task<> TPowersock::captureChunks(std::function<void(const QByteArray &)> sink, qint64 limit,
+                                        const qint64 *have, const char *abortText)
 {
     QPointer<TPowersock> guard(this);
     while (!m_canceled && (limit < 0 || *have < limit)) {
@@ -187,7 +193,9 @@ void TPowersock::captureChunks(const std::function<void(const QByteArray &)> &si
                     throw EAbortError(abortText);
             }
             TimerOn();
-        } else if (sock->state() != QAbstractSocket::ConnectedState) {
+            continue;
+        }
+        if (sock->state() != QAbstractSocket::ConnectedState) {
             const qint32 error = sock == m_socket ? m_pendingError : 0;
             if (m_connected && sock == m_socket)
                 RequestCloseSocket();
@@ -195,23 +203,25 @@ void TPowersock::captureChunks(const std::function<void(const QByteArray &)> &si
                 raiseSocketError(error);
             break;
         }
-        if (!pumpEvents(chunk.isEmpty()))
+        if (!co_await nextEvent())
             throw EAbortError(abortText);
     }
 }
 
-void TPowersock::CaptureString(QByteArray &text, qint32 limit)
+QCoro::Task<QByteArray> TPowersock::CaptureString(qint32 limit)
 {
     StatusMessage(8, "Capture String");
-    text.clear();
     BytesRecvd = 0;
     TimerOn();
+    // Held by the frame: the sink writes into it across every suspension.
+    QByteArray text;
     qint64 have = 0;
-    captureLoop([&](const QByteArray &chunk) { text += chunk; have = text.size(); },
-                limit, &have, "Socket capture aborted");
+    co_await captureLoop([&](const QByteArray &chunk) { text += chunk; have = text.size(); }, limit, &have,
+                         "Socket capture aborted");
+    co_return text;
 }
 
-void TPowersock::CaptureFile(const QString &path)
+QCoro::Task<> TPowersock::CaptureFile(QString path)
 {
     StatusMessage(8, "CaptureFile");
     BytesRecvd = 0;
@@ -222,13 +232,15 @@ void TPowersock::CaptureFile(const QString &path)
         throw EGeneralError(QStringLiteral("Cannot create file %1").arg(path));
     }
     qint64 none = 0;
-    captureLoop([&](const QByteArray &chunk) {
-        if (file.write(chunk) != chunk.size())
-            throw EGeneralError(QStringLiteral("Cannot write file %1").arg(path));
-    }, -1, &none, "Socket send aborted");
+    co_await captureLoop(
+        [&](const QByteArray &chunk) {
+            if (file.write(chunk) != chunk.size())
+                throw EGeneralError(QStringLiteral("Cannot write file %1").arg(path));
+        },
+        -1, &none, "Socket send aborted");
 }
 
-void TPowersock::SendFile(const QString &path)
+QCoro::Task<> TPowersock::SendFile(QString path)
 {
     StatusMessage(8, "SendFile");
     QFile file(path);
@@ -239,11 +251,13 @@ void TPowersock::SendFile(const QString &path)
         const QByteArray chunk = file.read(BufferSize - 1);
         if (chunk.isEmpty())
             break;
-        SendBuffer(chunk.constData(), qint32(chunk.size()));
+        co_await SendBuffer(chunk);
+        if (!guard)
+            throw EAbortError("Socket send aborted");
         BytesSent += qint32(chunk.size());
         if (OnPacketSent)
             OnPacketSent(this);
-        if (!pumpEvents(false) || !guard)
+        if (!guard)
             throw EAbortError("Socket send aborted");
     }
     if (m_canceled) {

@@ -36,6 +36,7 @@ QByteArray TPowersock::PeerFingerprint() const
 
 void TPowersock::onSslErrors(const QList<QSslError> &errors)
 {
+    wake();
     m_tlsErrors = errors;
     if (m_socket)
         m_tlsPeer = fingerprintOf(m_socket->peerCertificate());
@@ -46,6 +47,7 @@ void TPowersock::onSslErrors(const QList<QSslError> &errors)
 
 void TPowersock::onEncrypted()
 {
+    wake();
     if (m_socket)
         m_tlsPeer = fingerprintOf(m_socket->peerCertificate());
     if (!m_pin.isEmpty() && m_tlsPeer != m_pin) {
@@ -56,7 +58,7 @@ void TPowersock::onEncrypted()
     m_tlsDone = true;
 }
 
-void TPowersock::StartTLS(const QByteArray &certFingerprint)
+QCoro::Task<> TPowersock::StartTLS(QByteArray certFingerprint)
 {
     StatusMessage(8, "Start TLS");
     if (!m_connected)
@@ -82,11 +84,11 @@ void TPowersock::StartTLS(const QByteArray &certFingerprint)
     TimerOn();
     while (!m_tlsDone && !m_tlsFailed && !m_timedOut && !m_canceled && sock == m_socket
            && sock->state() == QAbstractSocket::ConnectedState)
-        if (!pumpEvents(true))
+        if (!co_await nextEvent())
             throw ESockError("TLS Handshake Canceled");
     TimerOff();
     if (m_tlsDone && !m_tlsFailed && sock == m_socket && sock->state() == QAbstractSocket::ConnectedState)
-        return;
+        co_return;
 
     QString reason;
     if (m_timedOut) {

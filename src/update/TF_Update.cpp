@@ -109,11 +109,11 @@ void TF_Update::tell(const QString &text)
                                     {UserPrompts::Button::Ok});
 }
 
-void TF_Update::Button1Click()
+QCoro::Task<> TF_Update::Button1Click()
 {
     // One request at a time: a second one would tear down the connection of the first.
     if (m_checking || !m_http)
-        return;
+        co_return;
     QPointer<TF_Update> self(this);
     m_checking = true;
     m_failed = false;
@@ -121,22 +121,23 @@ void TF_Update::Button1Click()
     ui->Memo1->clear();
     addLine(QStringLiteral("Connecting..."));
     addLine(QStringLiteral("This could take a few seconds"));
+    bool ok = true;
     try {
         m_http->HeaderInfo.Referer = UpdateSite::VersionTag;
-        m_http->Get(UpdateSite::noticeUrl());
-        if (!self)
-            return;
-        // An error status keeps "Connection failed": its body is a server's error page,
-        // not a notice.
-        if (!m_failed) {
-            ui->Memo1->clear();
-            addText(m_http->Body);
-        }
+        co_await m_http->Get(UpdateSite::noticeUrl());
     } catch (...) {
-        if (!self)
-            return;
+        ok = false;
+    }
+    if (!self)
+        co_return;
+    if (!ok) {
         ui->Memo1->clear();
         addLine(QStringLiteral("Connection failed"));
+    } else if (!m_failed) {
+        // An error status keeps "Connection failed": its body is a server's error page,
+        // not a notice.
+        ui->Memo1->clear();
+        addText(m_http->Body);
     }
     m_checking = false;
     ui->Button1->setEnabled(true);

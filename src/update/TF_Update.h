@@ -26,7 +26,7 @@ public:
     explicit TF_Update(QWidget *parent = nullptr);
     ~TF_Update() override;
 
-    void Button1Click();   // "Check Now"
+    QCoro::Task<> Button1Click();   // "Check Now"; ends when the answer is shown
     void Button2Click();   // "Close"
     void Button3Click();   // "Visit Homepage"
     void NMHTTP1Failure(CmdType cmd);

@@ -1,5 +1,6 @@
 // One check of one account against the private test Dovecot: count, summaries, filters,
 // deletions, the log, the result on screen and the sounds.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 #include "FakeTray.h"
 
@@ -26,7 +27,7 @@ private slots:
 private:
     // A window with one account on the test server for `user`.
     TF_CheckerWindow &startOn(CheckerFixture &fx, const Dovecot::User &user, const QByteArray &extra = {});
-    void check(TF_CheckerWindow &w, int n = 1) { w.checkmail(n, w.Accounts.slot(n).Pop3); }
+    void check(TF_CheckerWindow &w, int n = 1) { syncWait(w.checkmail(n, w.Accounts.slot(n).Pop3)); }
 };
 
 void TestCheckCycle::initTestCase()

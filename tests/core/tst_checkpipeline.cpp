@@ -2,6 +2,7 @@
 // and pipelined (a TLS session, where the server's CAPA lists PIPELINING and UIDL): both
 // must give the same lists, filter marks, deletions and log records; a repeat check of the
 // pipelined path reads headers only for new messages.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
 #include "fixtures/Dovecot.h"
@@ -37,11 +38,11 @@ QHash<QByteArray, QByteArray> placesOf(const Dovecot::User &user)
     pop.UserID = user.name;
     pop.Password = user.password;
     pop.Security = "none";
-    pop.Connect();
+    syncWait(pop.Connect());
     QHash<QByteArray, QByteArray> places;
     for (qint32 k = 1; k <= pop.MailCount; ++k)
-        places.insert(pop.UniqueID(k), "#" + QByteArray::number(k));
-    pop.Disconnect();
+        places.insert(syncWait(pop.UniqueID(k)), "#" + QByteArray::number(k));
+    syncWait(pop.Disconnect());
     return places;
 }
 
@@ -82,7 +83,7 @@ Outcome runPath(const Box &box, const QByteArray &filter, const QByteArray &secu
     TNMPOP3 *pop = w.Accounts.slot(1).Pop3;
     TMailSummary &s = *w.Accounts.slot(1).MailSummary;
     auto check = [&] {
-        w.checkmail(1, pop);
+        syncWait(w.checkmail(1, pop));
         out.tops << pop->commandCount("TOP");
         // Every "UIDL" and "LIST" beyond the two listings is a per-message command.
         out.perMessage << pop->commandCount("UIDL") + pop->commandCount("LIST") - 2;
@@ -201,7 +202,7 @@ void TestCheckPipeline::cacheFollowsTheAccount()
     w.Accounts.slot(1).CheckTimer->stop();
     w.Accounts.slot(2).CheckTimer->stop();
     auto check = [&](int n) {
-        w.checkmail(n, w.Accounts.slot(n).Pop3);
+        syncWait(w.checkmail(n, w.Accounts.slot(n).Pop3));
         return w.Accounts.slot(n).Pop3->commandCount("TOP");
     };
     auto subjects = [&](int n) { return w.Accounts.slot(n).MailSummary->Subject; };

@@ -2,6 +2,7 @@
 // servers without CAPA or without PIPELINING get one command at a time as always; a
 // pipelined batch that is cut off, a refused header, and id listings that disagree with
 // the count leave every line with its own message.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
 #include "core/TCheckerField.h"
@@ -135,7 +136,7 @@ void TestCheckPipelineScript::wire()
     CheckerFixture fx;
     TF_CheckerWindow &w = startOn(fx, server);
 
-    w.checkmail(1, w.Accounts.slot(1).Pop3);
+    syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
 
     const TMailSummary &s = *w.Accounts.slot(1).MailSummary;
     QCOMPARE(s.Subject, subjects);
@@ -164,7 +165,7 @@ void TestCheckPipelineScript::doubledIdsAreAskedAgain()
     CheckerFixture fx;
     TF_CheckerWindow &w = startOn(fx, server);
     for (int check = 1; check <= 2; ++check) {
-        w.checkmail(1, w.Accounts.slot(1).Pop3);
+        syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
         QCOMPARE(w.Accounts.slot(1).MailSummary->Subject, QByteArrayList({"Subject", " mail 1", " mail 2"}));
         QCOMPARE(w.Accounts.slot(1).Pop3->commandCount("TOP"), 2);
         QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), check, 5000);

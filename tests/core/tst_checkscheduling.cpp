@@ -1,5 +1,6 @@
 // When checks run: per-account timers, the check commands, the online switch, blinking.
 // A scripted server on loopback counts the logins; no test sleeps.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 #include "FakeTray.h"
 
@@ -135,7 +136,7 @@ void TestCheckScheduling::goingOfflineDuringCheck()
     });
     watch.start();
     w.checkNow(1);
-    QVERIFY(busyThen);
+    QTRY_VERIFY_WITH_TIMEOUT(busyThen, 10000);
     QVERIFY(blinkingThen);
     QVERIFY(!w.isOnline());
     QVERIFY(!w.Accounts.data(1).Busy);
@@ -199,14 +200,14 @@ void TestCheckScheduling::guards()
     QVERIFY(!w.Accounts.data(2).Busy);
     // A busy account and an offline program are left alone.
     w.Accounts.data(1).Busy = true;
-    w.checkmail(1, w.Accounts.slot(1).Pop3);
+    syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
     w.Accounts.data(1).Busy = false;
     w.online1->trigger();
-    w.checkmail(1, w.Accounts.slot(1).Pop3);
+    syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
     QCOMPARE(server.connectionCount(), 0);
     // Host and port come from "host:port"; a host without one is asked on 110.
     w.checkNow(1);
-    QCOMPARE(server.completedCount(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 10000);
     QCOMPARE(w.Accounts.slot(1).Pop3->Port, int(server.port()));
     QCOMPARE(w.Accounts.slot(1).Pop3->Host, QStringLiteral("127.0.0.1"));
 

@@ -2,6 +2,7 @@
 // successful check that upgrades with STLS stores "starttls", so a man in the middle who
 // later strips STLS from the capability list gets a failed check and no password, while an
 // account that really checks in plain text says so in its hint.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
 #include "core/TCheckerField.h"
@@ -86,7 +87,7 @@ private:
         w.Accounts.slot(1).CheckTimer->stop();
         return w;
     }
-    static void check(TF_CheckerWindow &w) { w.checkmail(1, w.Accounts.slot(1).Pop3); }
+    static void check(TF_CheckerWindow &w) { syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3)); }
 };
 
 void TestCheckSecurity::autoDecidesOnce()

@@ -2,6 +2,7 @@
 // command at a time and pipelined): a message whose id is not unique is never deleted,
 // a deletion counts and is logged only once QUIT committed it, a refused listing fails the
 // check at once, and counts a server makes up never grow the lists beyond what it sent.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
 #include "core/TCheckerField.h"
@@ -70,7 +71,7 @@ private:
     // `mainKeys` go into [Main], `sections` after the account.
     TF_CheckerWindow &startOn(CheckerFixture &fx, const ScriptServer &server, const QByteArray &mainKeys = {},
                               const QByteArray &sections = {});
-    static void check(TF_CheckerWindow &w, int n = 1) { w.checkmail(n, w.Accounts.slot(n).Pop3); }
+    static void check(TF_CheckerWindow &w, int n = 1) { syncWait(w.checkmail(n, w.Accounts.slot(n).Pop3)); }
 };
 
 TF_CheckerWindow &TestCheckTrust::startOn(CheckerFixture &fx, const ScriptServer &server, const QByteArray &mainKeys,

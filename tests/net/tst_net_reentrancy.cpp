@@ -1,4 +1,6 @@
-// Waits dispatch every event: other components, cancels and deletions happen inside them.
+// While an operation waits, anything may run: other components finish, cancels and deletions
+// arrive, and each operation resumes on its own.
+#include "fixtures/SyncWait.h"
 #include "fixtures/ScriptServer.h"
 #include "net/TNMPOP3.h"
 #include "NetTestUtil.h"
@@ -36,8 +38,10 @@ class TstNetReentrancy : public QObject
     Q_OBJECT
 
 private slots:
-    void otherComponentChecksInsideAWait()
+    void otherComponentFinishesWhileOneWaits()
     {
+        // Two sessions at once: the quick one runs from start to end while the slow one is
+        // still waiting for its server, and neither waits inside the other.
         auto slow = serve("pop3/slow.txt");
         auto quick = serve("pop3/session.txt");
         QVERIFY(slow && quick);
@@ -48,23 +52,28 @@ private slots:
         QStringList order;
         QList<qint32> sizes;
         second.OnList = [&](qint32, qint32 size) { sizes << size; };
-        QTimer::singleShot(50, &second, [&] {
+        auto firstSession = [&]() -> QCoro::Task<> {
+            co_await first.Connect();
+            order << QStringLiteral("first connected %1").arg(first.MailCount);
+            co_await first.Disconnect();
+        };
+        auto secondSession = [&]() -> QCoro::Task<> {
             order << QStringLiteral("second starts");
-            second.Connect();
-            second.List();
-            second.GetSummary(1);
-            order << QString::fromLatin1(second.Summary.Subject) << QString::fromLatin1(second.UniqueID(1));
-            second.DeleteMailMessage(1);
-            second.Disconnect();
+            co_await second.Connect();
+            co_await second.List();
+            co_await second.GetSummary(1);
+            order << QString::fromLatin1(second.Summary.Subject) << QString::fromLatin1(co_await second.UniqueID(1));
+            co_await second.DeleteMailMessage(1);
+            co_await second.Disconnect();
             order << QStringLiteral("second done");
-        });
-        first.Connect();
-        order << QStringLiteral("first connected %1").arg(first.MailCount);
-        first.Disconnect();
+        };
+        const QCoro::Task<> a = firstSession();
+        const QCoro::Task<> b = secondSession();
+        QTRY_COMPARE_WITH_TIMEOUT(order.size(), 5, 10000);
         QCOMPARE(order, (QStringList{"second starts", " Hello there", "uid-one\r\n", "second done", "first connected 2"}));
         QCOMPARE(sizes, (QList<qint32>{100, 200}));
         QVERIFY(slow->errors().isEmpty() && quick->errors().isEmpty());
-        QCOMPARE(quick->completedCount(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(quick->completedCount(), 1, 5000);
     }
 
     void sameComponentCallIsANoOp()
@@ -77,17 +86,17 @@ private slots:
         QString nested = QStringLiteral("not run");
         QTimer::singleShot(50, &pop, [&] {
             nested = failureOf([&] {
-                pop.GetSummary(1);
-                pop.List();
-                pop.DeleteMailMessage(1);
-                if (!pop.UniqueID(1).isEmpty())
+                syncWait(pop.GetSummary(1));
+                syncWait(pop.List());
+                syncWait(pop.DeleteMailMessage(1));
+                if (!syncWait(pop.UniqueID(1)).isEmpty())
                     throw EGeneralError(QStringLiteral("UniqueID answered"));
             });
         });
-        pop.Connect();
+        syncWait(pop.Connect());
         QCOMPARE(nested, QString());
         QCOMPARE(pop.Summary.Subject, QByteArray("untouched"));
-        pop.Disconnect();
+        syncWait(pop.Disconnect());
         // The script would have recorded any command the nested calls had sent.
         QVERIFY2(server->errors().isEmpty(), qPrintable(server->errors().join('\n')));
     }
@@ -99,13 +108,13 @@ private slots:
         TNMPOP3 pop;
         pointAt(pop, *server);
         pop.TimeOut = 0;
-        pop.Connect();
+        syncWait(pop.Connect());
         QTimer::singleShot(100, &pop, [&] { pop.Cancel(); });
-        QCOMPARE(failureOf([&] { pop.ReadLn(); }), "EAbortError: Socket readln aborted");
+        QCOMPARE(failureOf([&] { syncWait(pop.ReadLn()); }), "EAbortError: Socket readln aborted");
         QVERIFY(!pop.Canceled());
         // A queued cancel (a posted event, not a timer) ends the wait as well.
         QMetaObject::invokeMethod(&pop, [&] { pop.Cancel(); }, Qt::QueuedConnection);
-        QCOMPARE(failureOf([&] { pop.List(); }), "EAbortError: Socket readln aborted");
+        QCOMPARE(failureOf([&] { syncWait(pop.List()); }), "EAbortError: Socket readln aborted");
         QVERIFY(!pop.Busy());
     }
 
@@ -134,7 +143,7 @@ private slots:
         pointAt(*pop, *server);
         pop->TimeOut = 0;
         if (wait == QLatin1String("list"))
-            pop->Connect();
+            syncWait(pop->Connect());
         if (wait == QLatin1String("tls"))
             pop->Security = "tls";
         if (wait == QLatin1String("lookup")) {
@@ -149,9 +158,9 @@ private slots:
         TNMPOP3 *raw = pop.data();
         const QString raised = failureOf([&] {
             if (wait == QLatin1String("list"))
-                raw->List();
+                syncWait(raw->List());
             else
-                raw->Connect();
+                syncWait(raw->Connect());
         });
         if (failure.isEmpty())
             QVERIFY(!raised.isEmpty()); // the close may end the read before the deletion

@@ -1,5 +1,6 @@
 // The POP3 client against the private test Dovecot (ctest fixture "dovecot"): login,
 // counts, sizes, summaries, ids, deletion, time-out, and TLS with its certificate checks.
+#include "fixtures/SyncWait.h"
 #include "fixtures/Dovecot.h"
 #include "net/TNMPOP3.h"
 #include "NetTestUtil.h"
@@ -75,28 +76,28 @@ private slots:
             auto *p = static_cast<TNMPOP3 *>(sender);
             summaries << QString::fromLatin1("[" + p->Summary.Subject + "][" + p->Summary.From + "]");
         };
-        pop->Connect();
+        syncWait(pop->Connect());
         QCOMPARE(pop->MailCount, 3);
-        pop->List();
+        syncWait(pop->List());
         QCOMPARE(sizes, (QList<qint32>{qint32(mails[0].size()), qint32(mails[1].size()), qint32(mails[2].size())}));
         QByteArrayList ids;
         for (qint32 n = 1; n <= 3; ++n) {
-            pop->GetSummary(n);
+            syncWait(pop->GetSummary(n));
             QCOMPARE(pop->Summary.Bytes, sizes[n - 1]);
             QCOMPARE(pop->Summary.Header.last(), QByteArray("."));
-            ids << pop->UniqueID(n);
+            ids << syncWait(pop->UniqueID(n));
         }
         QCOMPARE(summaries, (QStringList{"[ First mail][ Ann <ann@example.org>]", "[][bob@example.org]",
                                          "[  =?UTF-8?B?w6TDtsO8?=][]"}));
         for (const QByteArray &id : std::as_const(ids))
             QVERIFY2(id.endsWith("\r\n") && id.size() > 2, id.constData());
         QCOMPARE(QSet<QByteArray>(ids.begin(), ids.end()).size(), 3);
-        pop->Disconnect();
+        syncWait(pop->Disconnect());
         QVERIFY(!pop->Connected());
         // The same component serves the next check, with the same ids.
-        pop->Connect();
-        QCOMPARE(pop->UniqueID(2), ids[1]);
-        pop->Disconnect();
+        syncWait(pop->Connect());
+        QCOMPARE(syncWait(pop->UniqueID(2)), ids[1]);
+        syncWait(pop->Disconnect());
     }
 
     void wrongPassword()
@@ -104,7 +105,7 @@ private slots:
         Dovecot::User user = Dovecot::addUser("wrong");
         user.password += "x";
         auto pop = clientFor(user, Dovecot::plainPort());
-        QCOMPARE(failureOf([&] { pop->Connect(); }), "EGeneralError: Authentication failed");
+        QCOMPARE(failureOf([&] { syncWait(pop->Connect()); }), "EGeneralError: Authentication failed");
         QVERIFY(!pop->Connected());
         QVERIFY(!pop->Busy());
     }
@@ -119,16 +120,16 @@ private slots:
         pop->OnSuccess = [&](QObject *) { ++successes; };
 
         // Dropped without QUIT: nothing is deleted.
-        pop->Connect();
-        pop->DeleteMailMessage(1);
+        syncWait(pop->Connect());
+        syncWait(pop->DeleteMailMessage(1));
         pop->Abort();
         QCOMPARE(Dovecot::messageCount(user), 2);
 
-        pop->Connect();
+        syncWait(pop->Connect());
         QCOMPARE(pop->MailCount, 2);
-        pop->DeleteMailMessage(1);
-        QCOMPARE(failureOf([&] { pop->DeleteMailMessage(1); }).left(19), "EGeneralError: -ERR");
-        pop->Disconnect();
+        syncWait(pop->DeleteMailMessage(1));
+        QCOMPARE(failureOf([&] { syncWait(pop->DeleteMailMessage(1)); }).left(19), "EGeneralError: -ERR");
+        syncWait(pop->Disconnect());
         QCOMPARE(successes, 2);
         QCOMPARE(Dovecot::messages(user), QList<QByteArray>{keep});
     }
@@ -137,12 +138,12 @@ private slots:
     {
         const Dovecot::User user = Dovecot::addUser("timeout");
         auto pop = clientFor(user, Dovecot::plainPort());
-        pop->Connect();
+        syncWait(pop->Connect());
         pop->TimeOut = 300;
         // The server waits for a command that never comes.
-        QCOMPARE(failureOf([&] { pop->ReadLn(); }), "EAbortError: Socket readln aborted");
+        QCOMPARE(failureOf([&] { syncWait(pop->ReadLn()); }), "EAbortError: Socket readln aborted");
         QVERIFY(!pop->Connected());
-        QCOMPARE(failureOf([&] { pop->List(); }), "EGeneralError: Not Connected");
+        QCOMPARE(failureOf([&] { syncWait(pop->List()); }), "EGeneralError: Not Connected");
     }
 
     void tls_data()
@@ -186,15 +187,15 @@ private slots:
             pop->CertFingerprint = Dovecot::certFingerprint().toLower(); // any case, colons allowed
         if (pin == QLatin1String("wrong"))
             pop->CertFingerprint = QByteArray(64, 'a');
-        const QString raised = failureOf([&] { pop->Connect(); });
+        const QString raised = failureOf([&] { syncWait(pop->Connect()); });
         if (failure.isEmpty()) {
             QCOMPARE(raised, QString());
             QVERIFY(pop->Encrypted());
             QCOMPARE(pop->MailCount, 1);
             QVERIFY(pop->Capabilities.contains("USER"));
-            pop->GetSummary(1);
+            syncWait(pop->GetSummary(1));
             QCOMPARE(pop->Summary.Subject, QByteArray(" secret"));
-            pop->Disconnect();
+            syncWait(pop->Disconnect());
         } else {
             QVERIFY2(raised.startsWith(failure), qPrintable(raised));
             QVERIFY(!pop->Connected());

@@ -1,5 +1,6 @@
 // The POP3 client's reads of many messages against the scripted server: the pipeline keeps
 // no more commands in flight than its window, and the id listing is bounded.
+#include "fixtures/SyncWait.h"
 #include "fixtures/ScriptServer.h"
 #include "net/TNMPOP3.h"
 #include "NetTestUtil.h"
@@ -60,17 +61,17 @@ private slots:
         TNMPOP3 pop;
         prepare(pop, server, 500);
         pop.PipelineWindow = 4;
-        pop.Connect();
+        syncWait(pop.Connect());
         QVERIFY(pop.canPipeline());
         QList<TBatchItem> items;
         for (qint32 k = 1; k <= 10; ++k)
             items.append({k, true, false, false});
         QList<qsizetype> done;
         QString failure = failureOf([&] {
-            pop.readBatch(items, {}, [&](qsizetype i, const TBatchResult &r) {
+            syncWait(pop.readBatch(items, {}, [&](qsizetype i, const TBatchResult &r) {
                 QVERIFY(r.SummaryRead);
                 done << i;
-            });
+            }));
         });
         QCOMPARE(failure, QStringLiteral("EAbortError: Socket readln aborted"));
         QCOMPARE(done.size(), replies.count("S: .\n"));
@@ -100,9 +101,9 @@ private slots:
         pop.OnRetrieveEnd = [&](QObject *) {
             seen << QStringLiteral("summary%1:%2").arg(QString::fromLatin1(pop.Summary.Subject)).arg(pop.Summary.Bytes);
         };
-        pop.Connect();
-        pop.List();
-        pop.readBatch({{1, true, false, false}, {2, true, false, false}}, {}, {});
+        syncWait(pop.Connect());
+        syncWait(pop.List());
+        syncWait(pop.readBatch({{1, true, false, false}, {2, true, false, false}}, {}, {}));
         QCOMPARE(seen, QStringList({"list 1:100", "list 2:2100", "summary mail 1:100", "summary mail 2:2100"}));
         QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 5000);
         QVERIFY(server.errors().isEmpty());
@@ -113,8 +114,8 @@ private slots:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("expected");
         // Refused: no ids, and the next reply is still the next command's.
-        QTest::newRow("refused") << QByteArray("S: -ERR not now\nC: UIDL 1\nS: +OK 1 one\n") << "[] next [one\\r\\n]";
-        QTest::newRow("bare LF ends kept") << QByteArray("S: +OK\nRAW 1 one\\n2 two\\n.\\n\nC: UIDL 1\nS: +OK 1 one\n")
+        QTest::newRow("refused") << QByteArray("S: -ERR not now\nC: UIDL 1\nS: +OK 1 one\nHOLD\n") << "[] next [one\\r\\n]";
+        QTest::newRow("bare LF ends kept") << QByteArray("S: +OK\nRAW 1 one\\n2 two\\n.\\n\nC: UIDL 1\nS: +OK 1 one\nHOLD\n")
                                            << "[][one\\n][two\\n] next [one\\r\\n]";
         QTest::newRow("without end") << QByteArray("S: +OK\nBULK 100000 1 id\\r\\n\nHOLD\n")
                                      << "! EGeneralError: The id listing exceeds its limit";
@@ -131,15 +132,15 @@ private slots:
         TNMPOP3 pop;
         prepare(pop, server, 3000);
         pop.ListLimit = 64 * 1024;
-        pop.Connect();
+        syncWait(pop.Connect());
         QString got;
         const QString failure = failureOf([&] {
-            const QByteArrayList ids = pop.uniqueIdList();
+            const QByteArrayList ids = syncWait(pop.uniqueIdList());
             for (const QByteArray &id : ids)
                 got += QString::fromLatin1("[" + visibleBytes(id) + "]");
             if (ids.isEmpty())
                 got += QStringLiteral("[]");
-            got += QString::fromLatin1(" next [" + visibleBytes(pop.UniqueID(1)) + "]");
+            got += QString::fromLatin1(" next [" + visibleBytes(syncWait(pop.UniqueID(1))) + "]");
         });
         QCOMPARE(failure.isEmpty() ? got : "! " + failure, expected);
         QCOMPARE(pop.Connected(), failure.isEmpty());

@@ -1,6 +1,7 @@
 // The POP3 client against scripted servers: every wire command, the reply rules and the
 // failure table, one scenario file (tests/fixtures/pop3/) per row. The server checks each
 // command the client sends; the row states what the client reports.
+#include "fixtures/SyncWait.h"
 #include "fixtures/ScriptServer.h"
 #include "net/TNMPOP3.h"
 #include "NetTestUtil.h"
@@ -43,29 +44,29 @@ QString runOps(TNMPOP3 &pop, const QString &ops)
         QStringList listed;
         const QString failure = failureOf([&] {
             if (name == QLatin1String("connect")) {
-                pop.Connect();
+                syncWait(pop.Connect());
                 entry += QStringLiteral(" count=%1").arg(pop.MailCount);
             } else if (name == QLatin1String("list")) {
                 pop.OnList = [&](qint32 msg, qint32 size) { listed << QStringLiteral("%1:%2").arg(msg).arg(size); };
-                pop.List();
+                syncWait(pop.List());
             } else if (name == QLatin1String("summary")) {
-                pop.GetSummary(n);
+                syncWait(pop.GetSummary(n));
                 entry += QString::fromLatin1(" subject=" + bracketed(pop.Summary.Subject) + " from="
                                              + bracketed(pop.Summary.From) + " bytes="
                                              + QByteArray::number(pop.Summary.Bytes) + " id="
                                              + bracketed(pop.Summary.MessageId));
             } else if (name == QLatin1String("header")) {
-                pop.GetSummary(n);
+                syncWait(pop.GetSummary(n));
                 entry += QLatin1Char(' ');
                 for (const QByteArray &line : std::as_const(pop.Summary.Header))
                     entry += QString::fromLatin1(bracketed(line));
             } else if (name == QLatin1String("uidl")) {
-                entry += QLatin1Char(' ') + QString::fromLatin1(bracketed(pop.UniqueID(n)));
+                entry += QLatin1Char(' ') + QString::fromLatin1(bracketed(syncWait(pop.UniqueID(n))));
             } else if (name == QLatin1String("dele")) {
-                pop.DeleteMailMessage(n);
+                syncWait(pop.DeleteMailMessage(n));
                 entry += QLatin1String(" ok");
             } else if (name == QLatin1String("quit")) {
-                pop.Disconnect();
+                syncWait(pop.Disconnect());
                 entry += QLatin1String(" ok");
             } else if (name == QLatin1String("capa")) {
                 entry += QLatin1Char(' ');
@@ -225,7 +226,7 @@ private slots:
         pop.Port = server.port();
         pop.UserID = user;
         pop.Password = password;
-        QCOMPARE(failureOf([&] { pop.Connect(); }), "EGeneralError: Authentication failed");
+        QCOMPARE(failureOf([&] { syncWait(pop.Connect()); }), "EGeneralError: Authentication failed");
         QCOMPARE(server.connectionCount(), 0);
     }
 
@@ -247,10 +248,10 @@ private slots:
             handled = true;
         };
         pop.OnConnect = [&](QObject *sender) { connects += sender == &pop; };
-        pop.Connect();
+        syncWait(pop.Connect());
         QCOMPARE(asked, 1);
         QCOMPARE(connects, 1);
-        pop.Disconnect();
+        syncWait(pop.Disconnect());
         QVERIFY(server.errors().isEmpty());
     }
 };

@@ -1,5 +1,6 @@
 // The socket transport against the scripted server: line assembly, failures and their
 // texts, name resolution through the resolver seam, time-outs.
+#include "fixtures/SyncWait.h"
 #include "fixtures/ScriptServer.h"
 #include "net/TPowersock.h"
 #include "NetTestUtil.h"
@@ -30,7 +31,7 @@ private:
         sock->Port = m_server->port();
         sock->TimeOut = 5000;
         if (doConnect)
-            sock->Connect();
+            syncWait(sock->Connect());
         return sock;
     }
 
@@ -137,7 +138,7 @@ private slots:
         QByteArrayList got;
         const QString raised = failureOf([&] {
             for (int i = 0; i < reads; ++i)
-                got << sock->ReadLn();
+                got << syncWait(sock->ReadLn());
         });
         QCOMPARE(raised, failure);
         QCOMPARE(got, lines);
@@ -162,7 +163,7 @@ private slots:
         auto sock = connectTo("C: HELLO\nS: " + reply + "\nHOLD");
         QVERIFY(sock);
         QByteArray line;
-        QCOMPARE(failureOf([&] { line = sock->Transaction("HELLO"); }), failure);
+        QCOMPARE(failureOf([&] { line = syncWait(sock->Transaction("HELLO")); }), failure);
         QCOMPARE(sock->ReplyNumber, number);
         QCOMPARE(sock->LastReply, reply + "\r\n");
         QVERIFY(m_server->errors().isEmpty());
@@ -175,11 +176,11 @@ private slots:
         QStringList seen;
         sock->OnStatus = [&](QObject *, const QString &s) { seen << s; };
         sock->ReportLevel = 1;
-        sock->Transaction("NOOP");
+        syncWait(sock->Transaction("NOOP"));
         QCOMPARE(seen, QStringList{"+OK noop\r\n"});
         sock->ReportLevel = 4;
         seen.clear();
-        sock->Disconnect();
+        syncWait(sock->Disconnect());
         QCOMPARE(seen, QStringList{"Request Close Socket"});
     }
 
@@ -189,12 +190,12 @@ private slots:
         QVERIFY(sock);
         int disconnects = 0;
         sock->OnDisconnect = [&](QObject *) { ++disconnects; };
-        QCOMPARE(sock->ReadLn(), QByteArray("bye\r\n"));
+        QCOMPARE(syncWait(sock->ReadLn()), QByteArray("bye\r\n"));
         QTRY_VERIFY_WITH_TIMEOUT(!sock->Connected(), 5000);
         QCOMPARE(disconnects, 1);
         QList<qint32> errors;
         sock->OnError = [&](QObject *, qint32 no, const QString &) { errors << no; };
-        QCOMPARE(failureOf([&] { sock->Writeln("QUIT"); }), "ESockError: 10057:Socket is not connected");
+        QCOMPARE(failureOf([&] { syncWait(sock->Writeln("QUIT")); }), "ESockError: 10057:Socket is not connected");
         QCOMPARE(errors, QList<qint32>{10057});
         QCOMPARE(failureOf([&] { sock->CheckConnection(); }), "EGeneralError: Not Connected");
     }
@@ -214,16 +215,16 @@ private slots:
         sock.TimeOut = 5000;
         int failedEvents = 0;
         sock.OnConnectionFailed = [&](QObject *) { ++failedEvents; };
-        QCOMPARE(failureOf([&] { sock.Connect(); }), "ESockError: Connection Failed");
+        QCOMPARE(failureOf([&] { syncWait(sock.Connect()); }), "ESockError: Connection Failed");
         QCOMPARE(failedEvents, 1);
         QCOMPARE(sock.LastErrorNo, 10061);
 
         auto ok = connectTo("HOLD");
         QVERIFY(ok);
-        QCOMPARE(failureOf([&] { ok->Connect(); }), "ESockError: Already connected");
+        QCOMPARE(failureOf([&] { syncWait(ok->Connect()); }), "ESockError: Already connected");
         // The same component connects again after a close.
         ok->RequestCloseSocket();
-        QCOMPARE(failureOf([&] { ok->Connect(); }), QString());
+        QCOMPARE(failureOf([&] { syncWait(ok->Connect()); }), QString());
         QVERIFY(ok->Connected());
     }
 
@@ -245,7 +246,7 @@ private slots:
         sock.Host = QStringLiteral("127.0.0.1");
         sock.Port = server.serverPort();
         sock.TimeOut = 400;
-        QCOMPARE(failureOf([&] { sock.Connect(); }), "ESockError: Connection Timed out");
+        QCOMPARE(failureOf([&] { syncWait(sock.Connect()); }), "ESockError: Connection Timed out");
         QVERIFY(sock.TimedOut());
         QVERIFY(!sock.Connected());
     }
@@ -255,8 +256,8 @@ private slots:
         auto sock = connectTo("S: +OK hello\nHOLD");
         QVERIFY(sock);
         sock->TimeOut = 300;
-        QCOMPARE(sock->ReadLn(), QByteArray("+OK hello\r\n"));
-        QCOMPARE(failureOf([&] { sock->ReadLn(); }), "EAbortError: Socket readln aborted");
+        QCOMPARE(syncWait(sock->ReadLn()), QByteArray("+OK hello\r\n"));
+        QCOMPARE(failureOf([&] { syncWait(sock->ReadLn()); }), "EAbortError: Socket readln aborted");
         QVERIFY(sock->TimedOut());
         QVERIFY(!sock->Canceled()); // cleared by the operation that raised
     }
@@ -266,7 +267,7 @@ private slots:
         auto sock = connectTo("DELAY 700\nS: +OK late\nHOLD");
         QVERIFY(sock);
         sock->TimeOut = 0;
-        QCOMPARE(sock->ReadLn(), QByteArray("+OK late\r\n"));
+        QCOMPARE(syncWait(sock->ReadLn()), QByteArray("+OK late\r\n"));
         QVERIFY(!sock->TimedOut());
     }
 
@@ -275,7 +276,7 @@ private slots:
         auto sock = connectTo("HOLD");
         QVERIFY(sock);
         QTimer::singleShot(100, sock.get(), [&] { sock->RequestCloseSocket(); });
-        QCOMPARE(sock->ReadLn(), QByteArray());
+        QCOMPARE(syncWait(sock->ReadLn()), QByteArray());
         QVERIFY(!sock->Connected());
     }
 
@@ -285,8 +286,7 @@ private slots:
         QVERIFY(sock);
         int packets = 0;
         sock->OnPacketRecvd = [&](QObject *) { ++packets; };
-        QByteArray text;
-        sock->CaptureString(text, -1);
+        const QByteArray text = syncWait(sock->CaptureString(-1));
         QCOMPARE(text, QByteArray("HTTP/1.0 200 OK\r\n\r\nbody of\nthe notice"));
         QCOMPARE(sock->BytesRecvd, qint32(text.size()));
         QVERIFY(packets >= 1);
@@ -296,8 +296,8 @@ private slots:
     {
         auto sock = connectTo("C: *\nHOLD");
         QVERIFY(sock);
-        QCOMPARE(failureOf([&] { sock->Write(QByteArray(65536, 'a')); }), "EGeneralError: Range check error");
-        QCOMPARE(failureOf([&] { sock->Writeln(QByteArray(60000, 'a')); }), QString());
+        QCOMPARE(failureOf([&] { syncWait(sock->Write(QByteArray(65536, 'a'))); }), "EGeneralError: Range check error");
+        QCOMPARE(failureOf([&] { syncWait(sock->Writeln(QByteArray(60000, 'a'))); }), QString());
         QTRY_COMPARE_WITH_TIMEOUT(m_server->received().size(), 1, 5000);
         QCOMPARE(m_server->received().first().size(), 60000);
     }
@@ -348,7 +348,7 @@ private slots:
                 sock->Host = QStringLiteral("127.0.0.1");
                 handled = true;
             };
-        QCOMPARE(failureOf([&] { sock->Connect(); }), failure);
+        QCOMPARE(failureOf([&] { syncWait(sock->Connect()); }), failure);
         QCOMPARE(asked, lookups);
         QCOMPARE(resolved, resolvedEvents);
         QCOMPARE(sock->Connected(), failure.isEmpty());
@@ -361,9 +361,9 @@ private slots:
         sock->Host = QStringLiteral("localhost");
         int resolved = 0;
         sock->OnHostResolved = [&](QObject *) { ++resolved; };
-        sock->Connect();
+        syncWait(sock->Connect());
         QCOMPARE(resolved, 1);
-        QCOMPARE(sock->ReadLn(), QByteArray("+OK local\r\n"));
+        QCOMPARE(syncWait(sock->ReadLn()), QByteArray("+OK local\r\n"));
     }
 };
 

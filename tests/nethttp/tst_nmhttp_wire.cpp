@@ -1,5 +1,6 @@
 // The HTTP client against servers on loopback: the request bytes, the responses it reads,
 // repeats and redirects, and servers that fail.
+#include "fixtures/SyncWait.h"
 #include "fixtures/ScriptServer.h"
 #include "net/NetTestUtil.h"
 #include "net/TNMHTTP.h"
@@ -115,20 +116,20 @@ void TstNmhttpWire::requestBytes()
     case 0:
         http.HeaderInfo.LocalProgram = "Vorlo";
         http.HeaderInfo.Referer = "Vorlo 16";
-        failure = failureOf([&] { http.Get(base + "/pub/upd_16.txt"); });
+        failure = failureOf([&] { syncWait(http.Get(base + "/pub/upd_16.txt")); });
         break;
     case 1:
         http.HeaderInfo = {"me@example.org", "Vorlo", "id=42", "Vorlo", "someone.with.a.long.name",
                            "and-a-password-that-is-long-too"};
-        failure = failureOf([&] { http.Get(base + "/x?y=1"); });
+        failure = failureOf([&] { syncWait(http.Get(base + "/x?y=1")); });
         break;
     case 2:
         http.Proxy = QStringLiteral("127.0.0.1");
         http.ProxyPort = server.port();
-        failure = failureOf([&] { http.Get(QStringLiteral("http://vorlo.example.org/pub/upd_16.txt")); });
+        failure = failureOf([&] { syncWait(http.Get(QStringLiteral("http://vorlo.example.org/pub/upd_16.txt"))); });
         break;
     case 3:
-        failure = failureOf([&] { http.Post(base + "/form", QByteArray("my name=J\xC3\xB6rg&a=1/2")); });
+        failure = failureOf([&] { syncWait(http.Post(base + "/form", QByteArray("my name=J\xC3\xB6rg&a=1/2"))); });
         break;
     }
     QCOMPARE(failure, QString());
@@ -200,7 +201,7 @@ void TstNmhttpWire::response()
     int failed = 0;
     http.OnSuccess = [&](CmdType cmd) { QCOMPARE(cmd, CmdType::CmdGET); ++succeeded; };
     http.OnFailure = [&](CmdType cmd) { QCOMPARE(cmd, CmdType::CmdGET); ++failed; };
-    QCOMPARE(failureOf([&] { http.Get(QStringLiteral("127.0.0.1:%1/notice.txt").arg(server.port())); }), failure);
+    QCOMPARE(failureOf([&] { syncWait(http.Get(QStringLiteral("127.0.0.1:%1/notice.txt").arg(server.port()))); }), failure);
     QCOMPARE(http.ReplyNumber, replyNumber);
     QCOMPARE(visibleBytes(http.Header), visibleBytes(header));
     if (failure.isEmpty())
@@ -236,7 +237,7 @@ void TstNmhttpWire::oversizedReplies()
     TNMHTTP http;
     http.TimeOut = 5000;
     http.BodyLimit = 64 * 1024;
-    QCOMPARE(failureOf([&] { http.Get(QStringLiteral("http://127.0.0.1:%1/").arg(server.port())); }), failure);
+    QCOMPARE(failureOf([&] { syncWait(http.Get(QStringLiteral("http://127.0.0.1:%1/").arg(server.port()))); }), failure);
     QVERIFY(http.Body.size() <= 2 * 64 * 1024);
     QTRY_COMPARE_WITH_TIMEOUT(server.closedCount(), 1, 5000);
 }
@@ -257,7 +258,7 @@ void TstNmhttpWire::redirectToNewServer()
     http.TimeOut = 5000;
     int redirects = 0;
     http.OnRedirect = [&](bool &) { ++redirects; };
-    QCOMPARE(failureOf([&] { http.Get(QStringLiteral("http://127.0.0.1:%1/old.txt").arg(first.port())); }), QString());
+    QCOMPARE(failureOf([&] { syncWait(http.Get(QStringLiteral("http://127.0.0.1:%1/old.txt").arg(first.port()))); }), QString());
     QCOMPARE(redirects, 1);
     QCOMPARE(http.ReplyNumber, qint16(200));
     QCOMPARE(http.Body, QByteArray("moved notice"));
@@ -289,7 +290,7 @@ void TstNmhttpWire::repeatsAreBounded()
     QVERIFY(server.listen());
     TNMHTTP http;
     http.TimeOut = 5000;
-    QCOMPARE(failureOf([&] { http.Get(QStringLiteral("http://127.0.0.1:%1/start").arg(server.port())); }),
+    QCOMPARE(failureOf([&] { syncWait(http.Get(QStringLiteral("http://127.0.0.1:%1/start").arg(server.port()))); }),
              QStringLiteral("EGeneralError: Too many redirects"));
     QCOMPARE(server.connectionCount(), TNMHTTP::MaxRepeats + 1);
     QTRY_COMPARE_WITH_TIMEOUT(server.closedCount(), TNMHTTP::MaxRepeats + 1, 5000);
@@ -304,7 +305,7 @@ void TstNmhttpWire::redirectHandlerStops()
     TNMHTTP http;
     http.TimeOut = 5000;
     http.OnRedirect = [](bool &handled) { handled = true; };
-    QCOMPARE(failureOf([&] { http.Get(QStringLiteral("http://127.0.0.1:%1/").arg(server.port())); }), QString());
+    QCOMPARE(failureOf([&] { syncWait(http.Get(QStringLiteral("http://127.0.0.1:%1/").arg(server.port()))); }), QString());
     QCOMPARE(http.ReplyNumber, qint16(302));
     QCOMPARE(http.Location(), QByteArray("/elsewhere"));
     QCOMPARE(http.Body, QByteArray("see"));
@@ -320,8 +321,8 @@ void TstNmhttpWire::secondRequestWhileWaiting()
     http.TimeOut = 5000;
     const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(server.port());
     QString nested = QStringLiteral("not run");
-    QTimer::singleShot(100, [&] { nested = failureOf([&] { http.Get(url); }); });
-    QCOMPARE(failureOf([&] { http.Get(url); }), QString());
+    QTimer::singleShot(100, [&] { nested = failureOf([&] { syncWait(http.Get(url)); }); });
+    QCOMPARE(failureOf([&] { syncWait(http.Get(url)); }), QString());
     QCOMPARE(nested, QStringLiteral("EGeneralError: HTTP request already in progress"));
     QCOMPARE(http.Body, QByteArray("first"));
     QCOMPARE(server.connectionCount(), 1);
