@@ -9,6 +9,7 @@
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
 #include "platform/Platform.h"
+#include "platform/TextBytes.h"
 #include "settings/TIniFile.h"
 
 #include <QAction>
@@ -116,7 +117,7 @@ void TF_CheckerWindow::createSlotObjects(int n)
     s.MailSummary = std::make_shared<TMailSummary>();
     s.CheckTimer->start(1000);
 
-    s.AccountListItem = new QAction(Accounts.data(n).Name, this);
+    s.AccountListItem = new QAction(TextBytes::toText(Accounts.data(n).Name), this);
     s.AccountListItem->setObjectName(QStringLiteral("AccountListItem%1").arg(n));
     if (m_mailList)
         m_mailList->rebuildAccountMenu();
@@ -236,5 +237,6 @@ void TF_CheckerWindow::updateFieldTooltip(int n)
     if (!field || n > Accounts.AccountCount)
         return;
     const TAccountData &d = Accounts.data(n);
-    field->setToolTip(d.LastError.isEmpty() ? d.Name : d.Name + QLatin1Char('\n') + d.LastError);
+    const QString name = TextBytes::toText(d.Name);
+    field->setToolTip(d.LastError.isEmpty() ? name : name + QLatin1Char('\n') + d.LastError);
 }

@@ -8,6 +8,7 @@
 #include "platform/CommandLines.h"
 #include "platform/DefaultHandlers.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 
 #include <QAction>
@@ -107,7 +108,7 @@ void TF_CheckerWindow::LaunchClick(int n)
 {
     const TAccountData &d = Accounts.data(n);
     const QString program = d.DefaultMailClient != 0
-                                ? d.CustomMailClientPath
+                                ? TextBytes::toText(d.CustomMailClientPath)
                                 : CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("mailto")));
     QString commandLine = CommandLines::asWord(program);
     if (QFileInfo(program).fileName().toLower().contains(QLatin1String("netsc")))
