@@ -70,7 +70,8 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         D().Busy = true;
         startBlinkTimer();
         if (!D().SavePwd && D().Password.isEmpty()) {
-            const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") + TextBytes::toText(D().Name) + ':');
+            const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") +
+                                                                 TextBytes::toText(D().Name) + ':');
             if (!answer)
                 throw EGeneralError(QStringLiteral("Password Input Canceled"));
             if (Quitting || !pop)

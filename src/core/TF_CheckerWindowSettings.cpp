@@ -60,10 +60,11 @@ void TF_CheckerWindow::readSettings(TIniFile &ini)
         BlueColorSet();
     E_Setlengths();
 
-    Options.MailCountSound =
-        ini.readString("Main", "MailCountSound", Platform::joinPath(SettingsDir, QStringLiteral("Ding.wav")).toUtf8());
-    Options.IncomingSound = ini.readString(
-        "Main", "IncomingSound", Platform::joinPath(SettingsDir, QStringLiteral("Incoming Mail.wav")).toUtf8());
+    Options.MailCountSound = ini.readString(
+        "Main", "MailCountSound", Platform::joinPath(SettingsDir, QStringLiteral("Ding.wav")).toUtf8());
+    Options.IncomingSound =
+        ini.readString("Main", "IncomingSound",
+                       Platform::joinPath(SettingsDir, QStringLiteral("Incoming Mail.wav")).toUtf8());
     Options.SoundItemIndex = ini.readInteger("Main", "SoundItemIndex", 1);
     Options.Floating = ini.readBool("Main", "Floating", false);
     Options.AlwaysOnTop = ini.readBool("Main", "AlwaysOnTop", true);

@@ -214,7 +214,6 @@ struct TIniFile::Private
     void parse(const QByteArray &file)
     {
         clear();
-        QByteArray data = file;
         qsizetype pos = 0;
         if (file.startsWith("\xEF\xBB\xBF")) {
             bom = file.first(3);
@@ -222,8 +221,9 @@ struct TIniFile::Private
         } else if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
             bom = file.first(2);
             encoding = file.startsWith("\xFF\xFE") ? Encoding::Utf16LE : Encoding::Utf16BE;
-            data = fromUtf16(QByteArrayView(file).sliced(2), encoding);
         }
+        const QByteArray data =
+            encoding == Encoding::Bytes ? file : fromUtf16(QByteArrayView(file).sliced(2), encoding);
         bool eolSeen = false;
         Section *current = sections.front().get();
         while (pos < data.size()) {
@@ -234,8 +234,9 @@ struct TIniFile::Private
             Line line;
             line.text = data.sliced(pos, end - pos);
             if (end < data.size())
-                line.eol = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n' ? "\r\n"
-                                                                                           : data.sliced(end, 1);
+                line.eol = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n'
+                               ? "\r\n"
+                               : data.sliced(end, 1);
             pos = end + line.eol.size();
             if (!eolSeen && !line.eol.isEmpty()) {
                 newEol = line.eol; // new lines follow the file's own line ends

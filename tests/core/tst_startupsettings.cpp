@@ -6,9 +6,9 @@
 #include "settings/TIniFile.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -57,7 +57,8 @@ QByteArrayList linesOf(const QByteArray &file)
 {
     QByteArray text = file;
     if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
-        QStringDecoder decode(file.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        QStringDecoder decode(file.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                          : QStringDecoder::Utf16BE);
         text = QString(decode(QByteArrayView(file).sliced(2))).toUtf8();
     }
     text.replace("\r\n", "\n").replace('\r', '\n');
@@ -262,8 +263,8 @@ void TestStartupSettings::fileComesBackAsItWas_data()
                   "CustomMailClientPath=C:\\Programme\\P\xF6st\\mail.exe\r\n"
                   "[Filter 0]\r\nIfCondition=3\r\nAccount=0\r\nAction=0\r\nArgument=Gr\xFC\xDF\xE9\r\n"
         << QByteArray() << QByteArray("j\xF6rg");
-    QTest::newRow("UTF-8") << main + "[1]\r\nName=M\xC3\xBCller\r\nUserID=j\xC3\xB6rg\r\n" << QByteArray()
-                           << QByteArray("j\xC3\xB6rg");
+    QTest::newRow("UTF-8") << main + "[1]\r\nName=M\xC3\xBCller\r\nUserID=j\xC3\xB6rg\r\n"
+                           << QByteArray() << QByteArray("j\xC3\xB6rg");
     QTest::newRow("blanks at the ends")
         << main + "[1]\r\nName=\" Hello\"\r\nUserID=\" j\xF6rg \"\r\n"
                   "[Filter 0]\r\nIfCondition=3\r\nAccount=0\r\nAction=0\r\nArgument=\"   \"\r\n"
@@ -272,8 +273,8 @@ void TestStartupSettings::fileComesBackAsItWas_data()
                                << QByteArray("\xFF\xFE") << QByteArray("j\xC3\xB6rg");
     QTest::newRow("UTF-16 BE") << main + "[1]\r\nName=M\xC3\xBCller\r\nUserID=j\xC3\xB6rg\r\n"
                                << QByteArray("\xFE\xFF") << QByteArray("j\xC3\xB6rg");
-    QTest::newRow("bare CR at the end") << main + "[1]\r\nName=a\r\nUserID=j\xF6rg\r" << QByteArray()
-                                        << QByteArray("j\xF6rg");
+    QTest::newRow("bare CR at the end")
+        << main + "[1]\r\nName=a\r\nUserID=j\xF6rg\r" << QByteArray() << QByteArray("j\xF6rg");
 }
 
 void TestStartupSettings::fileComesBackAsItWas()
@@ -314,9 +315,10 @@ void TestStartupSettings::userIdReachesServerAsBytes()
              qPrintable(server.errorString()));
     QVERIFY(server.listen());
     CheckerFixture fx;
-    fx.writeIni("[Main]\r\nECount=1\r\nCheckAllWhenGoingOnline=0\r\n[1]\r\nName=M\xFCller\r\nHost=127.0.0.1:" +
-                QByteArray::number(server.port()) + "\r\nUserID=j\xF6rg\r\nPassword=" +
-                TIniFile::encodeStoredPassword("secret") + "\r\nSecurity=none\r\n");
+    fx.writeIni(
+        "[Main]\r\nECount=1\r\nCheckAllWhenGoingOnline=0\r\n[1]\r\nName=M\xFCller\r\nHost=127.0.0.1:" +
+        QByteArray::number(server.port()) + "\r\nUserID=j\xF6rg\r\nPassword=" +
+        TIniFile::encodeStoredPassword("secret") + "\r\nSecurity=none\r\n");
     TF_CheckerWindow &w = fx.start();
     w.Accounts.slot(1).CheckTimer->stop();
     w.checkmail(1, w.Accounts.slot(1).Pop3);

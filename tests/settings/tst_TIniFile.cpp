@@ -251,11 +251,12 @@ void tst_TIniFile::roundTrip_data()
     QTest::addColumn<QByteArray>("after");
 
     const QByteArray plain = "[S]\r\nk=v\r\n";
-    QTest::newRow("code page bytes stay") << QByteArray("[S]\r\nk=M\xFCller\r\n") << QByteArray("M\xFCller")
-                                          << QByteArray("j") << QByteArray("j\xF6rg")
-                                          << QByteArray("[S]\r\nk=M\xFCller\r\nj=j\xF6rg\r\n");
-    QTest::newRow("single quotes like double") << QByteArray("[S]\r\nk='2'\r\n") << QByteArray("2")
-                                               << QByteArray("k") << QByteArray("2") << QByteArray("[S]\r\nk=2\r\n");
+    QTest::newRow("code page bytes stay")
+        << QByteArray("[S]\r\nk=M\xFCller\r\n") << QByteArray("M\xFCller") << QByteArray("j")
+        << QByteArray("j\xF6rg") << QByteArray("[S]\r\nk=M\xFCller\r\nj=j\xF6rg\r\n");
+    QTest::newRow("single quotes like double")
+        << QByteArray("[S]\r\nk='2'\r\n") << QByteArray("2") << QByteArray("k") << QByteArray("2")
+        << QByteArray("[S]\r\nk=2\r\n");
     QTest::newRow("quotes of two kinds stay")
         << QByteArray("[S]\r\nk='2\"\r\n") << QByteArray("'2\"") << QByteArray("j") << QByteArray("'x")
         << QByteArray("[S]\r\nk='2\"\r\nj='x\r\n");
@@ -271,17 +272,20 @@ void tst_TIniFile::roundTrip_data()
     QTest::newRow("bare CR file") << QByteArray("[S]\rk=1\rj=2\r") << QByteArray("1") << QByteArray("n")
                                   << QByteArray("3") << QByteArray("[S]\rk=1\rj=2\rn=3\r");
     QTest::newRow("blanks only are quoted") << plain << QByteArray("v") << QByteArray("Argument")
-                                           << QByteArray("   ") << plain + "Argument=\"   \"\r\n";
-    QTest::newRow("leading blank quoted")
-        << plain << QByteArray("v") << QByteArray("k") << QByteArray(" Hello") << QByteArray("[S]\r\nk=\" Hello\"\r\n");
-    QTest::newRow("trailing tab quoted")
-        << plain << QByteArray("v") << QByteArray("k") << QByteArray("a\t") << QByteArray("[S]\r\nk=\"a\t\"\r\n");
+                                            << QByteArray("   ") << plain + "Argument=\"   \"\r\n";
+    QTest::newRow("leading blank quoted") << plain << QByteArray("v") << QByteArray("k")
+                                          << QByteArray(" Hello") << QByteArray("[S]\r\nk=\" Hello\"\r\n");
+    QTest::newRow("trailing tab quoted") << plain << QByteArray("v") << QByteArray("k") << QByteArray("a\t")
+                                         << QByteArray("[S]\r\nk=\"a\t\"\r\n");
     QTest::newRow("double quotes at both ends quoted")
-        << plain << QByteArray("v") << QByteArray("k") << QByteArray("\"x\"") << QByteArray("[S]\r\nk=\"\"x\"\"\r\n");
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("\"x\"")
+        << QByteArray("[S]\r\nk=\"\"x\"\"\r\n");
     QTest::newRow("single quotes at both ends quoted")
-        << plain << QByteArray("v") << QByteArray("k") << QByteArray("''") << QByteArray("[S]\r\nk=\"''\"\r\n");
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("''")
+        << QByteArray("[S]\r\nk=\"''\"\r\n");
     QTest::newRow("quotes at one end as they are")
-        << plain << QByteArray("v") << QByteArray("k") << QByteArray("'a b\"") << QByteArray("[S]\r\nk='a b\"\r\n");
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("'a b\"")
+        << QByteArray("[S]\r\nk='a b\"\r\n");
     QTest::newRow("a lone quote as it is")
         << plain << QByteArray("v") << QByteArray("k") << QByteArray("\"") << QByteArray("[S]\r\nk=\"\r\n");
     QTest::newRow("a quoted value read and written back")

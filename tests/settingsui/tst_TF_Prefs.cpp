@@ -376,7 +376,8 @@ void TestPrefs::okWritesWhatTheDialogShowed()
 {
     PrefsFixture fx;
     // Account 1 is written in a Windows code page and only looked at: its bytes stay.
-    fx.writeIni("[Main]\nECount=2\n[1]\nName=one\nHost=p\xF6p.example\nUserID=j\xF6rg\n[2]\nName=two\nHost=two.example\n");
+    fx.writeIni("[Main]\nECount=2\n[1]\nName=one\nHost=p\xF6p.example\nUserID=j\xF6rg\n[2]\nName=two\nHost="
+                "two.example\n");
     fx.start();
     fx.open();
     TF_CheckerWindow &w = *fx.window;

@@ -193,7 +193,8 @@ void TF_EMailList::showView(int index)
         for (qint32 i = 1; i <= checker->Accounts.AccountCount; ++i) {
             const auto &summary = checker->Accounts.slot(i).MailSummary;
             if (summary && summary->Sender.size() > 1)
-                all.append(TMailListModel::listsOf(i, TextBytes::toText(checker->Accounts.data(i).Name), *summary));
+                all.append(
+                    TMailListModel::listsOf(i, TextBytes::toText(checker->Accounts.data(i).Name), *summary));
         }
         m_model->showAll(all);
     }

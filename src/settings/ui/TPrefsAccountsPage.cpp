@@ -219,7 +219,8 @@ void TPrefsAccountsPage::DeletebuttonClick()
         return;
     const UserPrompts::Button answer = UserPrompts::instance().message(
         &m_dialog, QStringLiteral("Confirm"),
-        QStringLiteral("Do you really want to delete ") + TextBytes::toText(w().Accounts.data(index + 1).Name),
+        QStringLiteral("Do you really want to delete ") +
+            TextBytes::toText(w().Accounts.data(index + 1).Name),
         UserPrompts::Icon::Question, {UserPrompts::Button::Yes, UserPrompts::Button::No});
     if (answer != UserPrompts::Button::Yes)
         return;

@@ -167,8 +167,9 @@ void TPrefsFilterEditor::ActivateFilterButtonClick()
 
     if (account > 0 && account <= w().Accounts.AccountCount && !w().Accounts.data(account).List)
         prompts.message(&m_dialog, QStringLiteral("Warning"),
-                        QStringLiteral("\"Retrieve EMail List\" feature on account ") + TextBytes::toText(w().Accounts.data(account).Name)
-                            + QStringLiteral(" must be turned ON to activate this filter"),
+                        QStringLiteral("\"Retrieve EMail List\" feature on account ") +
+                            TextBytes::toText(w().Accounts.data(account).Name) +
+                            QStringLiteral(" must be turned ON to activate this filter"),
                         UserPrompts::Icon::Warning, {UserPrompts::Button::Ok});
     UpdateFilterScrollBar();
 }
