@@ -27,6 +27,11 @@ struct TAccountData
     QByteArray CertFingerprint;
     // Why the last check failed; empty after a successful one. Shown in the field's tooltip.
     QString LastError;
+    // The last successful check travelled unencrypted; the tooltip says so.
+    bool PlainText = false;
+    // Which account this is, whatever slot it sits in: a check's results go only to the
+    // account it started for. 0 until the table hands one out.
+    quint64 Serial = 0;
 
     // The values a new or freed slot gets; Name, Host, UserID, Password and MailCount stay.
     void applyFreedSlotDefaults()

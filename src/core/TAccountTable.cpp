@@ -63,6 +63,13 @@ qint32 TAccountTable::slotOfItem(QAction *TAccountSlot::*member, const QObject *
     return 0;
 }
 
+quint64 TAccountTable::serialOf(qint32 n)
+{
+    if (m_data[n].Serial == 0)
+        m_data[n].Serial = ++m_lastSerial;
+    return m_data[n].Serial;
+}
+
 bool TAccountTable::anyBusy() const
 {
     for (qint32 n = 1; n <= AccountCount; ++n)

@@ -16,6 +16,9 @@ public:
     TAccountTable();
 
     qint32 AccountCount = 0;
+    // The most accounts a settings file may ask for: every account costs a field, a timer,
+    // a menu and a client.
+    static constexpr qint32 MaxAccounts = 1000;
 
     TAccountData &data(qint32 n) { return m_data[n]; }
     const TAccountData &data(qint32 n) const { return m_data[n]; }
@@ -37,10 +40,14 @@ public:
     // `member` picks the item column, e.g. &TAccountSlot::CheckNowItem.
     qint32 slotOfItem(QAction *TAccountSlot::*member, const QObject *item) const;
 
+    // The identity of the account in slot n, handed out on first use.
+    quint64 serialOf(qint32 n);
+
     bool anyBusy() const;
     qint64 totalMailCount() const;
 
 private:
     QList<TAccountData> m_data;
     QList<TAccountSlot> m_slots;
+    quint64 m_lastSerial = 0;
 };

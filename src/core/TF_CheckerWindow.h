@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -183,7 +184,13 @@ private:
     void floatBackTimerTimer();
     void startBlinkTimer();
     void summaryHandler(QObject *sender);
-    void deletePending(int n, TNMPOP3 *client, TMailSummary &summary);
+    // Sends "DELE" for the queued ids found in this connection's id list, highest message
+    // first; returns the lines the server marked. Nothing is gone before a successful QUIT.
+    QList<qsizetype> deletePending(TNMPOP3 *client, TMailSummary &summary, const std::function<bool()> &gone);
+    // After the server committed them: the log records, the count and the lines.
+    void commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines);
+    // Keeps what a successful login's protection tells: "auto" becomes what was seen.
+    void rememberSecurity(int n, const QByteArray &negotiated);
     void refreshMailList(int n);
     void endCycle(int n, bool failed);
 

@@ -9,11 +9,14 @@
 #include "mail/TFilterEngine.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
+#include "net/ESockError.h"
 #include "platform/GeneralError.h"
+#include "settings/TIniFile.h"
 #include "platform/SoundPlayer.h"
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
@@ -34,8 +37,15 @@ void TF_CheckerWindow::appendSize(TMailSummary &summary, qint32 m, qint32 size)
     qint32 k = size / 1024;
     if (k <= 0)
         k = 1;
+    const QByteArray text = QByteArray::number(k) + " kB";
+    // A line that is there already (a gap left by a later number) is filled, not pushed
+    // down: inserting would shift every later size onto the wrong message.
+    if (m < summary.Size.size()) {
+        summary.Size[m] = text;
+        return;
+    }
     TMailSummary::padTo(summary.Size, m);
-    summary.Size.insert(m, QByteArray::number(k) + " kB");
+    summary.Size.append(text);
 }
 
 void TF_CheckerWindow::summaryHandler(QObject *sender)
@@ -55,7 +65,12 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
     if (Quitting || n < 1 || n > Accounts.AccountCount || !client || Accounts.data(n).Busy || !isOnline())
         return;
     // Every wait below runs the event loop, where an account deletion can move the data columns
-    // or grow them: the account is always re-read through its slot number, never held by reference.
+    // or grow them: the account is always re-read through its slot number, never held by
+    // reference, and once the slot holds another account the check's results are dropped.
+    const quint64 serial = Accounts.serialOf(n);
+    auto gone = [this, n, serial] {
+        return Quitting || n > Accounts.AccountCount || Accounts.data(n).Serial != serial;
+    };
     auto D = [this, n]() -> TAccountData & { return Accounts.data(n); };
     QPointer<TNMPOP3> pop(client);
     const std::shared_ptr<TMailSummary> summary = Accounts.slot(n).MailSummary;
@@ -72,10 +87,10 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         if (!D().SavePwd && D().Password.isEmpty()) {
             const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") +
                                                                  TextBytes::toText(D().Name) + ':');
+            if (gone() || !pop)
+                return;
             if (!answer)
                 throw EGeneralError(QStringLiteral("Password Input Canceled"));
-            if (Quitting || !pop)
-                return;
             D().Password = answer->toUtf8();
         }
         pop->Password = D().Password;
@@ -107,8 +122,11 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
     if (!failed) {
         try {
             pop->Connect();
+            if (gone())
+                return;
+            rememberSecurity(n, pop->NegotiatedSecurity);
         } catch (const std::exception &e) {
-            if (Quitting)
+            if (gone())
                 return;
             failed = true;
             reason = reasonOf(e);
@@ -117,28 +135,34 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         }
     }
 
-    if (!failed && !Quitting && pop && summary) {
+    if (!failed && !gone() && pop && summary) {
         D().MailCount = pop->MailCount;
+        QList<qsizetype> marked;
         if (D().List && D().MailCount > 0) {
             summary->reset();
             CurrentListAccount = n;
             try {
                 pop->List();
+            } catch (const ERefusedReply &e) {
+                // A refused listing is a failed check: nothing read after it would be whole.
+                failed = true;
+                reason = reasonOf(e);
             } catch (...) {
             }
-            TSummaryReader(pop, *summary, cache.get(), [this, pop] { return Quitting || !pop; }).read(D().MailCount);
-            if (Quitting || !pop)
+            if (gone() || !pop)
                 return;
-            try {
-                TFilterEngine::evaluate(Filters, n, D().MailCount, *summary);
-            } catch (...) {
+            if (!failed) {
+                TSummaryReader(pop, *summary, cache.get(), [pop, gone] { return gone() || !pop; }).read(D().MailCount);
+                if (gone() || !pop)
+                    return;
+                try {
+                    TFilterEngine::evaluate(Filters, n, D().MailCount, *summary);
+                } catch (...) {
+                }
+                marked = deletePending(pop, *summary, gone);
+                if (gone())
+                    return;
             }
-            deletePending(n, pop, *summary);
-            if (Quitting)
-                return;
-            // What is left in the lists is what stays on the server.
-            cache->keepOnly(*summary);
-            refreshMailList(n);
         } else {
             if (D().List) {
                 summary->reset();
@@ -150,14 +174,32 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             summary->Pending.clear();
             cache->clear();
         }
-        if (pop && !Quitting) {
+        // Deletions take effect at a successful QUIT only; until then the queue stays for the
+        // next check and nothing is logged or counted.
+        bool committed = false;
+        if (pop) {
             try {
+                const bool connected = pop->Connected();
                 pop->Disconnect();
+                committed = connected;
             } catch (...) {
             }
+            if (gone())
+                return;
+        }
+        if (failed) {
+            setFieldColor(n, Colors.Error);
+        } else if (D().List && D().MailCount > 0) {
+            if (committed) {
+                commitDeletions(n, *summary, marked);
+                summary->Pending.clear();
+            }
+            // What is left in the lists is what stays on the server.
+            cache->keepOnly(*summary);
+            refreshMailList(n);
         }
     }
-    if (Quitting)
+    if (gone())
         return;
     endCycle(n, failed);
     if (!failed)
@@ -169,36 +211,65 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         playSounds(oldCount, D().MailCount);
 }
 
-void TF_CheckerWindow::deletePending(int n, TNMPOP3 *client, TMailSummary &summary)
+void TF_CheckerWindow::rememberSecurity(int n, const QByteArray &negotiated)
+{
+    TAccountData &d = Accounts.data(n);
+    d.PlainText = negotiated == "none";
+    // "auto" decides once: the protection seen on a successful login becomes the account's
+    // setting, so a connection that later arrives without it fails instead of going plain.
+    const QByteArray mode = d.Security.trimmed().toLower();
+    if ((mode.isEmpty() || mode == "auto") && (negotiated == "tls" || negotiated == "starttls")) {
+        d.Security = negotiated;
+        try {
+            TIniFile ini(settingsFileName());
+            ini.writeString(QByteArray::number(n), "Security", negotiated);
+        } catch (...) {
+            // Kept in memory; the next save writes it.
+        }
+    }
+}
+
+QList<qsizetype> TF_CheckerWindow::deletePending(TNMPOP3 *client, TMailSummary &summary,
+                                                 const std::function<bool()> &gone)
 {
     // Highest message number first, so removing a line never moves one still to be deleted.
-    // Only ids read over this connection are deleted: an id that is gone is skipped unsent.
-    QList<std::pair<qsizetype, QByteArray>> targets;
+    // Only ids read over this connection are deleted: an id that is gone is skipped unsent,
+    // and an id that names more than one message names none of them for sure.
+    QHash<QByteArray, qsizetype> seen;
+    for (qsizetype line = 1; line < summary.UniqueID.size(); ++line)
+        ++seen[summary.UniqueID.at(line)];
+    QList<qsizetype> targets;
     for (const QByteArray &id : std::as_const(summary.Pending)) {
         const qsizetype line = summary.UniqueID.indexOf(id, 1);
-        if (line > 0)
-            targets.append({line, id});
+        if (line > 0 && seen.value(id) == 1)
+            targets.append(line);
     }
-    std::stable_sort(targets.begin(), targets.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::sort(targets.begin(), targets.end(), std::greater<>());
     QPointer<TNMPOP3> pop(client);
-    for (const auto &[line, id] : targets) {
-        if (Quitting || !pop)
-            return;
+    QList<qsizetype> marked;
+    for (const qsizetype line : std::as_const(targets)) {
+        if (gone() || !pop || !pop->Connected())
+            break;
         try {
             pop->DeleteMailMessage(qint32(line));
-            if (Quitting)
-                return;
-            Accounts.data(n).MailCount -= 1;
-            if (Options.KeepLogFile)
-                TEventLog(SettingsDir)
-                    .writeRecord(TEventLog::DeletedEvent, Accounts.data(n).Name, TMailSummary::lineOf(summary.Subject, line),
-                                 TMailSummary::lineOf(summary.Sender, line), TMailSummary::lineOf(summary.Size, line),
-                                 TMailSummary::lineOf(summary.UniqueID, line));
-            summary.removeLine(line);
+            marked.append(line);
         } catch (...) {
         }
     }
-    summary.Pending.clear();
+    return marked;
+}
+
+void TF_CheckerWindow::commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines)
+{
+    for (const qsizetype line : lines) {
+        Accounts.data(n).MailCount -= 1;
+        if (Options.KeepLogFile)
+            TEventLog(SettingsDir)
+                .writeRecord(TEventLog::DeletedEvent, Accounts.data(n).Name, TMailSummary::lineOf(summary.Subject, line),
+                             TMailSummary::lineOf(summary.Sender, line), TMailSummary::lineOf(summary.Size, line),
+                             TMailSummary::lineOf(summary.UniqueID, line));
+        summary.removeLine(line);
+    }
 }
 
 void TF_CheckerWindow::refreshMailList(int n)

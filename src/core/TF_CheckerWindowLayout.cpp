@@ -67,6 +67,9 @@ void TF_CheckerWindow::createSlotObjects(int n)
 
     s.CheckTimer = new QTimer(this);
     s.CheckTimer->setObjectName(QStringLiteral("CheckTimer%1").arg(n));
+    // Each account's period is Timer + 10 ms per slot: coarse timers would round that away
+    // and tick every account in the same pass.
+    s.CheckTimer->setTimerType(Qt::PreciseTimer);
     connect(s.CheckTimer, &QTimer::timeout, this, [this, timer = s.CheckTimer] { runSilently([&] { checkTimerTimer(timer); }); });
 
     s.Pop3 = new TNMPOP3(this);
@@ -238,5 +241,6 @@ void TF_CheckerWindow::updateFieldTooltip(int n)
         return;
     const TAccountData &d = Accounts.data(n);
     const QString name = TextBytes::toText(d.Name);
-    field->setToolTip(d.LastError.isEmpty() ? name : name + QLatin1Char('\n') + d.LastError);
+    const QString title = d.PlainText ? name + QStringLiteral(" (not encrypted)") : name;
+    field->setToolTip(d.LastError.isEmpty() ? title : title + QLatin1Char('\n') + d.LastError);
 }

@@ -53,8 +53,15 @@ void TF_CheckerWindow::readSettings(TIniFile &ini)
     else
         GrayColorSet();
 
-    // A negative count (a hand-edited file) means no accounts.
-    Accounts.AccountCount = qMax(0, ini.readInteger("Main", "ECount", 0));
+    // A negative count (a hand-edited file) means no accounts; one beyond what the program
+    // takes counts the account sections the file really holds.
+    qint32 count = qMax(0, ini.readInteger("Main", "ECount", 0));
+    if (count > TAccountTable::MaxAccounts) {
+        count = 0;
+        while (count < TAccountTable::MaxAccounts && ini.sectionExists(number(count + 1)))
+            ++count;
+    }
+    Accounts.AccountCount = count;
     FirstRun = Accounts.AccountCount == 0;
     if (FirstRun)
         BlueColorSet();

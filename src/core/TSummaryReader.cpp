@@ -34,6 +34,10 @@ void TSummaryReader::readOneByOne(qint32 count)
             const QByteArray id = m_pop->UniqueID(k);
             m_summary.UniqueID.insert(k, id);
         } catch (...) {
+            // A message the server refused is skipped; a connection that is gone ends the
+            // reading, however many messages the server claimed.
+            if (!m_pop || !m_pop->Connected())
+                break;
         }
     }
 }
@@ -111,13 +115,13 @@ void TSummaryReader::readPipelined(qint32 count)
     const bool listing = readIdListing(count);
     const bool idsListed = !m_ids.isEmpty();
     for (qint64 from = 1; from <= count; from += Block) {
-        if (!m_pop || m_stopped())
+        if (!m_pop || m_stopped() || !m_pop->Connected())
             return;
         const qint32 first = qint32(from);
         const qint32 last = qint32(qMin<qint64>(count, from + Block - 1));
         if (!idsListed)
             readIds(first, last);
-        if (!m_pop || m_stopped())
+        if (!m_pop || m_stopped() || !m_pop->Connected())
             return;
         readSummaries(first, last, !listing);
         if (m_stopped())

@@ -76,8 +76,13 @@ void TEventLog::writeRecord(const QByteArray &event, const QByteArray &accountNa
                                                accountName, subject, sender, size, uniqueId);
         QFile file(fileName());
         // Append mode: copies of the program sharing the directory add whole records.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        // Subjects, senders and ids are private: the owner alone reads the log, one written
+        // by an older version included.
+        const QFile::Permissions own = QFile::ReadOwner | QFile::WriteOwner;
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append, own))
             return;
+        if ((file.permissions() & ~(own | QFile::ReadUser | QFile::WriteUser)) != 0)
+            file.setPermissions(own);
         file.write(record);
         file.close();
     } catch (...) {

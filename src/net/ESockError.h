@@ -17,3 +17,11 @@ class EAbortError : public ESockError
 public:
     using ESockError::ESockError;
 };
+
+// The server answered a command with something other than "+OK"; the message is its reply
+// line as received.
+class ERefusedReply : public EGeneralError
+{
+public:
+    using EGeneralError::EGeneralError;
+};

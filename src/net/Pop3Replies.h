@@ -28,7 +28,7 @@ inline QByteArray withoutLineEnd(const QByteArray &line)
 {
     if (reply.isEmpty())
         throw ESockError("Connection closed before the reply");
-    throw EGeneralError(reply);
+    throw ERefusedReply(reply);
 }
 
 } // namespace Pop3Replies

@@ -104,6 +104,7 @@ void TNMPOP3::Connect()
         const bool implicitTls = mode == SecurityMode::Tls
             || (mode == SecurityMode::Auto && quint16(Port) == 995);
         Capabilities.clear();
+        NegotiatedSecurity.clear();
         m_commandCounts.clear();
         m_listedSizes.clear();
         TPowersock::Connect();
@@ -113,13 +114,21 @@ void TNMPOP3::Connect()
             const QByteArray greeting = ReadLn();
             if (!accepted(greeting))
                 rejected(greeting);
-            negotiateTls(mode, implicitTls);
+            const bool upgraded = negotiateTls(mode, implicitTls);
+            NegotiatedSecurity = implicitTls ? "tls" : upgraded ? "starttls" : "none";
             login();
             loggedIn = true;
             const QByteArray stat = Transaction("STAT");
             if (!accepted(stat))
                 rejected(stat);
             MailCount = StrToIntDef(NthField(stat, ' ', 2), 0);
+            if (MailCount > MaxMailCount || MailCount < 0) {
+                const qint32 claimed = MailCount;
+                MailCount = 0;
+                throw EGeneralError(QStringLiteral("The server reports %1 messages; Vorlo lists at most %2")
+                                        .arg(claimed)
+                                        .arg(MaxMailCount));
+            }
         } catch (...) {
             if (!self)
                 throw;
@@ -157,20 +166,22 @@ void TNMPOP3::login()
     }
 }
 
-void TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
+bool TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
 {
     if (mode == SecurityMode::None)
-        return;
+        return false;
     readCapabilities();
     if (implicitTls)
-        return;
+        return false;
     const bool offered = std::any_of(Capabilities.cbegin(), Capabilities.cend(), [](const QByteArray &c) {
         return NthField(c, ' ', 1).trimmed().toUpper() == "STLS";
     });
     if (!offered) {
+        // "starttls" is also what "auto" stores once it has seen the upgrade: the offer
+        // going missing later is exactly what a man in the middle does.
         if (mode == SecurityMode::StartTls)
-            throw ESockError("The server does not offer STLS");
-        return;
+            throw ESockError("The server no longer offers encryption (no STLS); the password was not sent");
+        return false;
     }
     const QByteArray reply = Transaction("STLS");
     if (!accepted(reply))
@@ -178,6 +189,7 @@ void TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
     StartTLS(CertFingerprint);
     // What the server offers may change once the connection is private.
     readCapabilities();
+    return true;
 }
 
 void TNMPOP3::readCapabilities()
@@ -201,18 +213,23 @@ void TNMPOP3::List()
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
     CheckConnection();
-    Transaction("LIST ");
     m_listedSizes.clear();
+    // A refusal has no listing behind it: waiting for one would only end in a time-out.
+    const QByteArray status = Transaction("LIST ");
+    if (!accepted(status))
+        rejected(status);
     qint64 budget = ListLimit;
+    qint32 received = 0;
     std::exception_ptr failure;
     for (;;) {
         const QByteArray line = withoutLineEnd(readReplyLine(budget, "listing"));
         if (line == ".")
             break;
+        ++received;
         if (failure)
             continue;
         if (!OnList) {
-            keepListedSize(StrToIntDef(NthField(line, ' ', 1), 0), StrToIntDef(NthField(line, ' ', 2), 0));
+            keepListedSize(StrToIntDef(NthField(line, ' ', 1), 0), StrToIntDef(NthField(line, ' ', 2), 0), received);
             continue;
         }
         // A bad line fails the listing, but only after its end has been read, so the next
@@ -220,11 +237,11 @@ void TNMPOP3::List()
         try {
             const qint32 msg = StrToInt(NthField(line, ' ', 1));
             const qint32 size = StrToInt(NthField(line, ' ', 2));
-            // A number outside the box names no message; handed on, it would make a
-            // handler that files sizes by number grow its list without bound.
-            if (msg < 1 || msg > MailCount)
+            // Only numbers of this box, each once, and none ahead of the lines received:
+            // handed on, a number a server made up would make a handler that files sizes
+            // by number grow its lists far beyond what was sent, or shift them.
+            if (!keepListedSize(msg, size, received))
                 continue;
-            keepListedSize(msg, size);
             OnList(msg, size);
         } catch (...) {
             if (!self)
@@ -349,11 +366,13 @@ QByteArray TNMPOP3::Transaction(const QByteArray &command)
     return TPowersock::Transaction(command);
 }
 
-void TNMPOP3::keepListedSize(qint32 msg, qint32 size)
+bool TNMPOP3::keepListedSize(qint32 msg, qint32 size, qint32 received)
 {
-    // For summaries read without "LIST n"; only numbers the box can hold.
-    if (msg >= 1 && msg <= MailCount)
-        m_listedSizes.insert(msg, size);
+    // Also for summaries read without "LIST n".
+    if (msg < 1 || msg > MailCount || msg > received || m_listedSizes.contains(msg))
+        return false;
+    m_listedSizes.insert(msg, size);
+    return true;
 }
 
 void TNMPOP3::countCommand(const QByteArray &command)

@@ -31,6 +31,9 @@ public:
     static constexpr qint32 DefaultHeaderLineLimit = 100000;        // lines of one TOP reply
     static constexpr qint64 DefaultListLimit = 16 * 1024 * 1024;    // bytes of one LIST reply
     static constexpr qint64 CapaLimit = 64 * 1024;                  // bytes of one CAPA reply
+    // The most messages a box may report: every list of a check grows with the count, so a
+    // larger STAT count fails the login instead of taking the machine's memory.
+    static constexpr qint32 MaxMailCount = 1000000;
     // Commands sent ahead of their replies at most: small enough that neither side's
     // buffers fill with commands, large enough to keep a slow link busy.
     static constexpr qint32 DefaultPipelineWindow = 64;
@@ -45,6 +48,8 @@ public:
     QByteArray Security = "auto";
     QByteArray CertFingerprint;
     QByteArrayList Capabilities;      // the last CAPA reply's lines, without line ends
+    // How the last login was protected: "tls" (implicit), "starttls" or "none".
+    QByteArray NegotiatedSecurity;
     qint64 HeaderLimit = DefaultHeaderLimit;
     qint32 HeaderLineLimit = DefaultHeaderLineLimit;
     qint64 ListLimit = DefaultListLimit;      // also bounds the "UIDL" listing
@@ -105,7 +110,8 @@ private:
 
     SecurityMode securityMode() const;
     void login();
-    void negotiateTls(SecurityMode mode, bool implicitTls);
+    // Returns whether the connection was upgraded with STLS.
+    bool negotiateTls(SecurityMode mode, bool implicitTls);
     void readCapabilities();
     QByteArray readReplyLine(qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
@@ -113,7 +119,9 @@ private:
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);
-    void keepListedSize(qint32 msg, qint32 size);
+    // Files a listed size by message; false for a number the box cannot hold, one not yet
+    // reached by the lines received (`received`), or one listed before (the first wins).
+    bool keepListedSize(qint32 msg, qint32 size, qint32 received);
 
     bool m_busy = false;
     QHash<QByteArray, qint32> m_commandCounts;

@@ -50,7 +50,7 @@ void TPowersock::onEncrypted()
         m_tlsPeer = fingerprintOf(m_socket->peerCertificate());
     if (!m_pin.isEmpty() && m_tlsPeer != m_pin) {
         m_tlsFailed = true;
-        m_tlsFailure = QStringLiteral("certificate fingerprint mismatch");
+        m_tlsFailure = QStringLiteral("the certificate does not match the pinned fingerprint");
         return;
     }
     m_tlsDone = true;
@@ -95,8 +95,12 @@ void TPowersock::StartTLS(const QByteArray &certFingerprint)
         reason = QStringLiteral("TLS Handshake Canceled");
     } else {
         QStringList problems;
-        for (const QSslError &e : std::as_const(m_tlsErrors))
-            problems << e.errorString();
+        // With a pin the store's verdict is beside the point: the pin is the identity.
+        if (!m_pin.isEmpty() && !m_tlsPeer.isEmpty() && m_tlsPeer != m_pin)
+            problems << QStringLiteral("the certificate does not match the pinned fingerprint");
+        else
+            for (const QSslError &e : std::as_const(m_tlsErrors))
+                problems << e.errorString();
         if (problems.isEmpty())
             problems << (m_tlsFailure.isEmpty() ? QStringLiteral("connection closed") : m_tlsFailure);
         reason = QStringLiteral("TLS handshake failed: ") + problems.join(QLatin1String("; "));

@@ -141,7 +141,8 @@ void TestCheckCycle::passwordPrompt()
     check(w);
     QCOMPARE(prompts.asked().size(), 3);
     QCOMPARE(w.EShowVar(1)->text(), QStringLiteral("1"));
-    QCOMPARE(w.EShowVar(1)->toolTip(), QStringLiteral("test box"));
+    // The account checks the plain port without encryption, and its hint says so.
+    QCOMPARE(w.EShowVar(1)->toolTip(), QStringLiteral("test box (not encrypted)"));
     // Never written to the file while "SavePwd" is off.
     w.saveSettings();
     QCOMPARE(TIniFile(fx.iniPath()).readString("1", "Password", "x"), QByteArray());

@@ -109,6 +109,9 @@ void TestStartupSettings::valuesAsRead_data()
     QTest::newRow("off") << QByteArray("[Main]\non/offline=off\n") << "online" << qint64(0);
     QTest::newRow("always offline") << QByteArray("[Main]\nAlwaysOffline=1\n") << "online" << qint64(0);
     QTest::newRow("negative count") << QByteArray("[Main]\nECount=-4\n") << "ECount" << qint64(0);
+    // A count no one could mean reads as the accounts the file holds.
+    QTest::newRow("absurd count") << QByteArray("[Main]\nECount=2000000000\n[1]\nName=a\n[2]\nName=b\n[4]\nName=d\n")
+                                  << "ECount" << qint64(2);
     QTest::newRow("count beyond sections") << QByteArray("[Main]\nECount=2\n[1]\nName=a\n") << "Name2#" << qint64(2);
     QTest::newRow("blank and quotes") << QByteArray("[Main]\nECount=1\n[1]\nHost= \"pop.example.org:995\" \n")
                                       << "Host1" << qint64(1);
