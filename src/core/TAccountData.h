@@ -4,11 +4,12 @@
 #include <QString>
 
 // The data columns of one account: they move down a slot when an earlier account is deleted.
+// The strings are the settings file's bytes (see TextBytes for showing and editing them).
 struct TAccountData
 {
-    QString Name;
-    QString Host;
-    QString UserID;
+    QByteArray Name;
+    QByteArray Host;
+    QByteArray UserID;
     QByteArray Password; // plain in memory; scrambled only in the settings file
     bool SavePwd = true;
     qint32 Timer = 500000; // ms
@@ -16,7 +17,7 @@ struct TAccountData
     bool Sound = true;
     bool Show = true;
     bool List = true;
-    QString CustomMailClientPath;
+    QByteArray CustomMailClientPath;
     qint32 DefaultMailClient = 0;
     qint32 MailCount = 0;
     qint32 ZeroBase = 0;

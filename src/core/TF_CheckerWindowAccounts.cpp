@@ -6,6 +6,7 @@
 #include "core/TSummaryCache.h"
 #include "mail/TMailSummary.h"
 #include "platform/Platform.h"
+#include "platform/TextBytes.h"
 
 #include <QAction>
 #include <QTimer>
@@ -20,7 +21,7 @@ void refreshSlotItems(TF_CheckerWindow &w, qint32 n)
     if (s.MailListItem)
         s.MailListItem->setEnabled(d.List);
     if (s.AccountListItem) {
-        s.AccountListItem->setText(d.Name);
+        s.AccountListItem->setText(TextBytes::toText(d.Name));
         s.AccountListItem->setEnabled(d.List);
     }
     w.updateFieldTooltip(n);
@@ -45,7 +46,7 @@ qint32 TF_CheckerWindow::addAccount(const QString &name)
     d.Host.clear();
     d.Password.clear();
     d.UserID.clear();
-    d.Name = name;
+    d.Name = name.toUtf8();
     d.List = true;
     d.SavePwd = false;
     d.Security = "auto";

@@ -13,6 +13,7 @@
 #include "platform/GeneralError.h"
 #include "settings/TIniFile.h"
 #include "platform/SoundPlayer.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 
 #include <QHash>
@@ -86,7 +87,8 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         D().Busy = true;
         startBlinkTimer();
         if (!D().SavePwd && D().Password.isEmpty()) {
-            const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") + D().Name + ':');
+            const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") +
+                                                                 TextBytes::toText(D().Name) + ':');
             if (gone() || !pop)
                 co_return;
             if (!answer)
@@ -94,8 +96,8 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             D().Password = answer->toUtf8();
         }
         pop->Password = D().Password;
-        pop->UserID = D().UserID.toUtf8();
-        const QString host = D().Host;
+        pop->UserID = D().UserID;
+        const QString host = TextBytes::toText(D().Host);
         if (host.contains(QLatin1Char(':'))) {
             pop->Host = host.left(host.indexOf(QLatin1Char(':')));
             bool ok = false;
@@ -267,7 +269,7 @@ void TF_CheckerWindow::commitDeletions(int n, TMailSummary &summary, const QList
         Accounts.data(n).MailCount -= 1;
         if (Options.KeepLogFile)
             TEventLog(SettingsDir)
-                .writeRecord(TEventLog::DeletedEvent, Accounts.data(n).Name.toUtf8(), TMailSummary::lineOf(summary.Subject, line),
+                .writeRecord(TEventLog::DeletedEvent, Accounts.data(n).Name, TMailSummary::lineOf(summary.Subject, line),
                              TMailSummary::lineOf(summary.Sender, line), TMailSummary::lineOf(summary.Size, line),
                              TMailSummary::lineOf(summary.UniqueID, line));
         summary.removeLine(line);
@@ -312,8 +314,8 @@ void TF_CheckerWindow::playSounds(qint32 oldCount, qint32 newCount)
     const qint32 choice = Options.SoundItemIndex;
     SoundPlayer &player = SoundPlayer::instance();
     if (choice == 1 || choice == 3)
-        player.playToEnd(Options.IncomingSound);
+        player.playToEnd(TextBytes::toText(Options.IncomingSound));
     if (choice == 2 || choice == 3)
         for (qint32 i = 0; i < newCount - oldCount && !Quitting; ++i)
-            player.playToEnd(Options.MailCountSound);
+            player.playToEnd(TextBytes::toText(Options.MailCountSound));
 }

@@ -9,6 +9,7 @@
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
 #include "platform/Platform.h"
+#include "platform/TextBytes.h"
 #include "settings/TIniFile.h"
 
 #include <QAction>
@@ -119,7 +120,7 @@ void TF_CheckerWindow::createSlotObjects(int n)
     s.MailSummary = std::make_shared<TMailSummary>();
     s.CheckTimer->start(1000);
 
-    s.AccountListItem = new QAction(Accounts.data(n).Name, this);
+    s.AccountListItem = new QAction(TextBytes::toText(Accounts.data(n).Name), this);
     s.AccountListItem->setObjectName(QStringLiteral("AccountListItem%1").arg(n));
     if (m_mailList)
         m_mailList->rebuildAccountMenu();
@@ -239,6 +240,7 @@ void TF_CheckerWindow::updateFieldTooltip(int n)
     if (!field || n > Accounts.AccountCount)
         return;
     const TAccountData &d = Accounts.data(n);
-    const QString title = d.PlainText ? d.Name + QStringLiteral(" (not encrypted)") : d.Name;
+    const QString name = TextBytes::toText(d.Name);
+    const QString title = d.PlainText ? name + QStringLiteral(" (not encrypted)") : name;
     field->setToolTip(d.LastError.isEmpty() ? title : title + QLatin1Char('\n') + d.LastError);
 }

@@ -8,6 +8,7 @@
 #include "platform/CommandLines.h"
 #include "platform/DefaultHandlers.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 
 #include <QAction>
@@ -106,9 +107,10 @@ void TF_CheckerWindow::PrefsItemClick(int n)
 void TF_CheckerWindow::LaunchClick(int n)
 {
     const TAccountData &d = Accounts.data(n);
-    const QString program = d.DefaultMailClient != 0
-                                ? d.CustomMailClientPath
-                                : CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("mailto")));
+    const QString program =
+        d.DefaultMailClient != 0
+            ? TextBytes::toText(d.CustomMailClientPath)
+            : CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("mailto")));
     QString commandLine = CommandLines::asWord(program);
     if (QFileInfo(program).fileName().toLower().contains(QLatin1String("netsc")))
         commandLine += QLatin1String(" -mail");

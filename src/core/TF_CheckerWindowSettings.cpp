@@ -3,19 +3,12 @@
 
 #include "core/TCheckerField.h"
 #include "platform/Platform.h"
+#include "platform/TextBytes.h"
 #include "settings/TIniFile.h"
 
 #include <QAction>
 
 namespace {
-QByteArray utf8(const QString &s)
-{
-    return s.toUtf8();
-}
-QString text(const QByteArray &b)
-{
-    return QString::fromUtf8(b);
-}
 QByteArray number(qint32 n)
 {
     return QByteArray::number(n);
@@ -74,10 +67,11 @@ void TF_CheckerWindow::readSettings(TIniFile &ini)
         BlueColorSet();
     E_Setlengths();
 
-    Options.MailCountSound = text(ini.readString("Main", "MailCountSound",
-                                                 utf8(Platform::joinPath(SettingsDir, QStringLiteral("Ding.wav")))));
-    Options.IncomingSound = text(ini.readString(
-        "Main", "IncomingSound", utf8(Platform::joinPath(SettingsDir, QStringLiteral("Incoming Mail.wav")))));
+    Options.MailCountSound = ini.readString(
+        "Main", "MailCountSound", Platform::joinPath(SettingsDir, QStringLiteral("Ding.wav")).toUtf8());
+    Options.IncomingSound =
+        ini.readString("Main", "IncomingSound",
+                       Platform::joinPath(SettingsDir, QStringLiteral("Incoming Mail.wav")).toUtf8());
     Options.SoundItemIndex = ini.readInteger("Main", "SoundItemIndex", 1);
     Options.Floating = ini.readBool("Main", "Floating", false);
     Options.AlwaysOnTop = ini.readBool("Main", "AlwaysOnTop", true);
@@ -87,10 +81,10 @@ void TF_CheckerWindow::readSettings(TIniFile &ini)
     for (qint32 n = 1; n <= Accounts.AccountCount; ++n) {
         const QByteArray section = number(n);
         TAccountData &d = Accounts.data(n);
-        d.Name = text(ini.readString(section, "Name", "#" + number(n)));
-        d.Host = text(ini.readString(section, "Host", ""));
-        d.UserID = text(ini.readString(section, "UserID", ""));
-        d.Password = TIniFile::decodeStoredPassword(ini.readString(section, "Password", ""));
+        d.Name = ini.readString(section, "Name", "#" + number(n));
+        d.Host = ini.readString(section, "Host", "");
+        d.UserID = ini.readString(section, "UserID", "");
+        d.Password = ini.readStoredPassword(section, "Password");
         d.SavePwd = ini.readBool(section, "SavePwd", true);
         d.Timer = ini.readInteger(section, "Timer", 500000);
         d.Active = ini.readBool(section, "Active", false);
@@ -99,13 +93,13 @@ void TF_CheckerWindow::readSettings(TIniFile &ini)
         d.Sound = ini.readBool(section, "Sound", true);
         d.Show = ini.readBool(section, "Show", true);
         d.List = ini.readBool(section, "List", true);
-        d.CustomMailClientPath = text(ini.readString(section, "CustomMailClientPath", ""));
+        d.CustomMailClientPath = ini.readString(section, "CustomMailClientPath", "");
         d.DefaultMailClient = ini.readInteger(section, "DefaultMailClient", 0);
         d.Security = ini.readString(section, "Security", "auto").toLower();
         d.CertFingerprint = ini.readString(section, "CertFingerprint", "");
         updateFieldTooltip(n); // the hint is the account's name
         if (Accounts.slot(n).AccountListItem)
-            Accounts.slot(n).AccountListItem->setText(d.Name);
+            Accounts.slot(n).AccountListItem->setText(TextBytes::toText(d.Name));
         if (!d.List && Accounts.slot(n).MailListItem)
             Accounts.slot(n).MailListItem->setEnabled(false);
     }
@@ -156,8 +150,8 @@ void TF_CheckerWindow::saveSettings()
     ini.writeInteger("Main", "alternativeY", Options.alternativeY);
     ini.writeString("Main", "ColorSet", Colors.UsesBlueSet ? "blue" : "gray");
     ini.writeInteger("Main", "ECount", Accounts.AccountCount);
-    ini.writeString("Main", "MailCountSound", utf8(Options.MailCountSound));
-    ini.writeString("Main", "IncomingSound", utf8(Options.IncomingSound));
+    ini.writeString("Main", "MailCountSound", Options.MailCountSound);
+    ini.writeString("Main", "IncomingSound", Options.IncomingSound);
     ini.writeInteger("Main", "SoundItemIndex", Options.SoundItemIndex);
     ini.writeBool("Main", "Floating", Floating1->isChecked());
     ini.writeBool("Main", "AlwaysOnTop", AlwaysonTop1->isChecked());
@@ -170,17 +164,17 @@ void TF_CheckerWindow::saveSettings()
     for (qint32 n = 1; n <= Accounts.AccountCount; ++n) {
         const QByteArray section = number(n);
         const TAccountData &d = Accounts.data(n);
-        ini.writeString(section, "Name", utf8(d.Name));
-        ini.writeString(section, "Host", utf8(d.Host));
-        ini.writeString(section, "UserID", utf8(d.UserID));
-        ini.writeString(section, "Password", d.SavePwd ? TIniFile::encodeStoredPassword(d.Password) : QByteArray());
+        ini.writeString(section, "Name", d.Name);
+        ini.writeString(section, "Host", d.Host);
+        ini.writeString(section, "UserID", d.UserID);
+        ini.writeStoredPassword(section, "Password", d.SavePwd ? d.Password : QByteArray());
         ini.writeBool(section, "SavePwd", d.SavePwd);
         ini.writeInteger(section, "Timer", d.Timer);
         ini.writeBool(section, "Active", d.Active);
         ini.writeBool(section, "Sound", d.Sound);
         ini.writeBool(section, "Show", d.Show);
         ini.writeBool(section, "List", d.List);
-        ini.writeString(section, "CustomMailClientPath", utf8(d.CustomMailClientPath));
+        ini.writeString(section, "CustomMailClientPath", d.CustomMailClientPath);
         ini.writeInteger(section, "DefaultMailClient", d.DefaultMailClient);
         ini.writeString(section, "Security", d.Security.isEmpty() ? QByteArray("auto") : d.Security);
         ini.writeString(section, "CertFingerprint", d.CertFingerprint);

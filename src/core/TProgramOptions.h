@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 // Program-wide options beside the account table, named by their settings keys.
 struct TProgramOptions
@@ -13,8 +13,8 @@ struct TProgramOptions
     bool StartHidden = false;
     bool HideWhenOffline = false;
     bool KeepLogFile = true;
-    QString MailCountSound;
-    QString IncomingSound;
+    QByteArray MailCountSound; // paths, as the settings file holds them
+    QByteArray IncomingSound;
     qint32 SoundItemIndex = 1; // 0 never, 1 incoming, 2 mail count, 3 both
     bool Floating = false;
     bool AlwaysOnTop = true;

@@ -2,7 +2,7 @@
 
 #include "mail/TMailSummary.h"
 
-void TSummaryCache::bindTo(const QString &host, const QString &user)
+void TSummaryCache::bindTo(const QByteArray &host, const QByteArray &user)
 {
     if (host == m_host && user == m_user)
         return;

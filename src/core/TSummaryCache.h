@@ -20,7 +20,7 @@ public:
     };
 
     // Empties the cache unless it already belongs to this server text and user.
-    void bindTo(const QString &host, const QString &user);
+    void bindTo(const QByteArray &host, const QByteArray &user);
     // The entry of a unique id (as UniqueID returns it), or null.
     const Entry *find(const QByteArray &uniqueId) const;
     // From now on exactly the messages of `summary` that carry a unique id, with their
@@ -31,7 +31,7 @@ public:
     qsizetype size() const { return m_entries.size(); }
 
 private:
-    QString m_host;
-    QString m_user;
+    QByteArray m_host;
+    QByteArray m_user;
     QHash<QByteArray, Entry> m_entries;
 };

@@ -1,5 +1,7 @@
 #include "mail/TEncodedWords.h"
 
+#include "platform/TextBytes.h"
+
 #include <QList>
 #include <QStringDecoder>
 #include <optional>
@@ -166,17 +168,7 @@ struct Shown
 
 QString TEncodedWords::bytesToText(QByteArrayView bytes)
 {
-    bool ascii = true;
-    for (char c : bytes)
-        if (quint8(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return TextBytes::toText(bytes);
 }
 
 QString TEncodedWords::decode(QByteArrayView header)

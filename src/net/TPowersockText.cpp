@@ -1,6 +1,8 @@
 // Error texts and the string helpers of TPowersock.
 #include "net/TPowersock.h"
 
+#include "platform/TextBytes.h"
+
 #include <QHash>
 
 #include <limits>
@@ -202,5 +204,5 @@ qint32 TPowersock::StrToIntDef(const QByteArray &text, qint32 fallback)
 
 QString TPowersock::displayText(const QByteArray &bytes)
 {
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    return TextBytes::toText(bytes);
 }

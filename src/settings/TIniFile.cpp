@@ -1,6 +1,7 @@
 #include "settings/TIniFile.h"
 
 #include "platform/GeneralError.h"
+#include "platform/TextBytes.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QHash>
 #include <QList>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <exception>
 #include <vector>
@@ -95,11 +98,19 @@ bool isHeader(const QByteArray &text, QByteArray *name)
     return true;
 }
 
-QByteArray unquoteAndLimit(const QByteArray &raw)
+bool isQuote(char c)
 {
-    QByteArray value = trimBlanks(raw);
-    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-        value = value.sliced(1, value.size() - 2);
+    return c == '"' || c == '\'';
+}
+
+// Quotation marks of one kind, either kind, at both ends.
+bool quotedByPair(const QByteArray &value)
+{
+    return value.size() >= 2 && isQuote(value.front()) && value.back() == value.front();
+}
+
+QByteArray limited(QByteArray value)
+{
     if (value.size() > MaxValueLength) {
         qsizetype cut = MaxValueLength;
         // Do not leave half a UTF-8 character behind.
@@ -111,7 +122,46 @@ QByteArray unquoteAndLimit(const QByteArray &raw)
     return value;
 }
 
-// The bytes the file carries unchanged: what the reader gives back is what was written.
+QByteArray unquoteAndLimit(const QByteArray &raw)
+{
+    QByteArray value = trimBlanks(raw);
+    if (quotedByPair(value))
+        value = value.sliced(1, value.size() - 2);
+    return limited(value);
+}
+
+// The value as the writer puts it: quoted where the reader would otherwise trim its blanks or
+// take off its quotation marks, so that it reads back as it was written.
+QByteArray quotedForReading(const QByteArray &value)
+{
+    if (quotedByPair(value) || (!value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()))))
+        return '"' + value + '"';
+    return value;
+}
+
+// Files saved as UTF-16 are held as UTF-8 while loaded and written back as they came.
+enum class Encoding { Bytes, Utf16LE, Utf16BE };
+
+QByteArray fromUtf16(QByteArrayView data, Encoding encoding)
+{
+    QStringDecoder decode(encoding == Encoding::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                          QStringDecoder::Flag::Stateless);
+    return QString(decode(data)).toUtf8();
+}
+
+QByteArray toUtf16(const QByteArray &data, Encoding encoding)
+{
+    // Line by line, so a value in another 8-bit encoding costs only its own line.
+    QString text;
+    for (const QByteArray &line : data.split('\n'))
+        text += TextBytes::toText(line) + u'\n';
+    text.chop(1);
+    QStringEncoder encode(encoding == Encoding::Utf16LE ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+    return encode(text);
+}
+
+// The bytes a stored password carries unchanged: what the password reader gives back is what
+// was written.
 bool carriable(const QByteArray &value)
 {
     for (char c : value)
@@ -128,6 +178,7 @@ struct TIniFile::Private
 {
     QString fileName;
     QByteArray bom;
+    Encoding encoding = Encoding::Bytes;
     std::vector<std::unique_ptr<Section>> sections; // [0]: the lines before the first header
     QHash<QByteArray, Section *> index;             // lower-cased name -> first section of that name
     QByteArray newEol = "\r\n";
@@ -139,6 +190,7 @@ struct TIniFile::Private
     void clear()
     {
         bom.clear();
+        encoding = Encoding::Bytes;
         sections.clear();
         sections.push_back(std::make_unique<Section>());
         index.clear();
@@ -159,31 +211,33 @@ struct TIniFile::Private
         }
     }
 
-    void parse(const QByteArray &data)
+    void parse(const QByteArray &file)
     {
         clear();
         qsizetype pos = 0;
-        if (data.startsWith("\xEF\xBB\xBF")) {
-            bom = data.first(3);
+        if (file.startsWith("\xEF\xBB\xBF")) {
+            bom = file.first(3);
             pos = 3;
+        } else if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
+            bom = file.first(2);
+            encoding = file.startsWith("\xFF\xFE") ? Encoding::Utf16LE : Encoding::Utf16BE;
         }
+        const QByteArray data =
+            encoding == Encoding::Bytes ? file : fromUtf16(QByteArrayView(file).sliced(2), encoding);
         bool eolSeen = false;
         Section *current = sections.front().get();
         while (pos < data.size()) {
-            qsizetype nl = data.indexOf('\n', pos);
+            // CR LF, LF and a bare CR all end a line.
+            qsizetype end = pos;
+            while (end < data.size() && data[end] != '\n' && data[end] != '\r')
+                ++end;
             Line line;
-            if (nl < 0) {
-                line.text = data.sliced(pos);
-                pos = data.size();
-            } else {
-                line.text = data.sliced(pos, nl - pos);
-                line.eol = "\n";
-                pos = nl + 1;
-            }
-            if (line.text.endsWith('\r')) {
-                line.text.chop(1);
-                line.eol.prepend('\r');
-            }
+            line.text = data.sliced(pos, end - pos);
+            if (end < data.size())
+                line.eol = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n'
+                               ? "\r\n"
+                               : data.sliced(end, 1);
+            pos = end + line.eol.size();
             if (!eolSeen && !line.eol.isEmpty()) {
                 newEol = line.eol; // new lines follow the file's own line ends
                 eolSeen = true;
@@ -220,7 +274,7 @@ struct TIniFile::Private
 
     QByteArray serialize() const
     {
-        QByteArray out = bom;
+        QByteArray out;
         const Line *pending = nullptr; // the previous line, whose end is known only now
         auto put = [&](const Line &line) {
             if (pending)
@@ -237,7 +291,7 @@ struct TIniFile::Private
         }
         if (pending)
             out += pending->text + pending->eol;
-        return out;
+        return bom + (encoding == Encoding::Bytes ? out : toUtf16(out, encoding));
     }
 
     [[noreturn]] void throwWriteError() const
@@ -347,6 +401,20 @@ QByteArray TIniFile::readString(const QByteArray &section, const QByteArray &key
     return unquoteAndLimit(line->text.sliced(eq + 1));
 }
 
+QByteArray TIniFile::readStoredPassword(const QByteArray &section, const QByteArray &key) const
+{
+    qsizetype eq = -1;
+    const Line *line = d->findKey(section, key, &eq);
+    if (!line)
+        return {};
+    // Only double quotes come off: a scrambled value between single quotes was always stored
+    // as it is.
+    QByteArray value = trimBlanks(QByteArrayView(line->text).sliced(eq + 1));
+    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+        value = value.sliced(1, value.size() - 2);
+    return decodeStoredPassword(limited(value));
+}
+
 qint32 TIniFile::readInteger(const QByteArray &section, const QByteArray &key, qint32 def) const
 {
     qint32 value = 0;
@@ -360,6 +428,16 @@ bool TIniFile::readBool(const QByteArray &section, const QByteArray &key, bool d
 }
 
 void TIniFile::writeString(const QByteArray &section, const QByteArray &key, const QByteArray &value)
+{
+    store(section, key, quotedForReading(oneLine(value)));
+}
+
+void TIniFile::writeStoredPassword(const QByteArray &section, const QByteArray &key, const QByteArray &plain)
+{
+    store(section, key, encodeStoredPassword(plain));
+}
+
+void TIniFile::store(const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
     if (d->batchDepth > 0) {
         d->write(section, key, value);

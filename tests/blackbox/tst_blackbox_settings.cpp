@@ -37,7 +37,7 @@ void TestBlackboxSettings::handWrittenFileComesBack()
     const QString ini = dir.filePath(QStringLiteral("vorlo.ini"));
     SettingsDir::writeFile(ini, "[Main]\r\nECount=2\r\nFilterCount=1\r\nStartHidden=0\r\nVendorKey=42\r\nAnimIcons=0\r\n"
                    "on/offline=off\r\n"
-                   "[1]\r\nName=work\r\nHost=127.0.0.1:1\r\nPassword=bdf\r\nNote=mine\r\n"
+                   "[1]\r\nName=w\xF6rk\r\nHost=127.0.0.1:1\r\nUserID=j\xF6rg\r\nPassword=bdf\r\nNote=mine\r\n"
                    "[2]\r\nName=home\r\nHost=localhost\r\nSavePwd=0\r\nPassword=xyz\r\n"
                    "[3]\r\nName=stale\r\n[4]\r\nName=stale too\r\n"
                    "[Filter 0]\r\nIfCondition=3\r\nAccount=0\r\nAction=0\r\nArgument=spam\r\n"
@@ -55,6 +55,9 @@ void TestBlackboxSettings::handWrittenFileComesBack()
     QCOMPARE(file.readString("Main", "on/offline", ""), QByteArray("off"));
     QCOMPARE(file.readString("Main", "ReleaseNr", ""), QByteArray("16"));
     QCOMPARE(file.readString("1", "Note", ""), QByteArray("mine"));
+    // Bytes of a Windows code page, not their UTF-8 reading.
+    QCOMPARE(file.readString("1", "Name", ""), QByteArray("w\xF6rk"));
+    QCOMPARE(file.readString("1", "UserID", ""), QByteArray("j\xF6rg"));
     QCOMPARE(file.readString("1", "Password", ""), QByteArray("bdf"));
     QCOMPARE(file.readString("2", "Password", "x"), QByteArray(""));
     QCOMPARE(file.readString("Plugins", "x", ""), QByteArray("y"));

@@ -58,8 +58,8 @@ void TestAccountTable::deleteSecondOfThree()
     w.E_Setlengths();
 
     QCOMPARE(w.Accounts.AccountCount, 2);
-    QCOMPARE(w.Accounts.data(2).Name, QStringLiteral("three"));
-    QCOMPARE(w.Accounts.data(2).Host, QStringLiteral("h3:995"));
+    QCOMPARE(w.Accounts.data(2).Name, QByteArray("three"));
+    QCOMPARE(w.Accounts.data(2).Host, QByteArray("h3:995"));
     QVERIFY(w.Accounts.data(2).Active);
     QVERIFY(!w.Accounts.data(2).List);
     QVERIFY(thirdField->isHidden());
@@ -102,7 +102,7 @@ void TestAccountTable::freedSlotRule()
     w.E_Setlengths();
     QVERIFY(!w.Accounts.data(2).Active);
     QVERIFY(w.Accounts.data(2).Show);
-    QCOMPARE(w.Accounts.data(2).Name, QStringLiteral("b"));
+    QCOMPARE(w.Accounts.data(2).Name, QByteArray("b"));
     QCOMPARE(w.Accounts.data(2).Password, QByteArray("pw"));
     QCOMPARE(w.Accounts.data(2).MailCount, 4);
     QVERIFY(w.Accounts.data(1).Active);

@@ -194,8 +194,8 @@ void TestCheckCycle::sounds()
     CheckerFixture fx;
     TF_CheckerWindow &w = startOn(fx, user);
     w.Options.SoundItemIndex = choice;
-    w.Options.IncomingSound = QStringLiteral("in");
-    w.Options.MailCountSound = QStringLiteral("ding");
+    w.Options.IncomingSound = "in";
+    w.Options.MailCountSound = "ding";
     RecordingSoundPlayer player;
     player.setResult(true);
     check(w);

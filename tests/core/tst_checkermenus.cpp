@@ -249,7 +249,7 @@ void TestCheckerMenus::launch()
     TF_CheckerWindow &w = fx.start();
     stopTimers(w);
     w.Accounts.data(1).DefaultMailClient = defaultClient;
-    w.Accounts.data(1).CustomMailClientPath = custom;
+    w.Accounts.data(1).CustomMailClientPath = custom.toUtf8();
     w.LaunchClick(1);
     QCOMPARE(launcher.starts().size(), 1);
     QCOMPARE(launcher.starts().at(0).commandLine, commandLine);

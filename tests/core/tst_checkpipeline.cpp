@@ -214,7 +214,7 @@ void TestCheckPipeline::cacheFollowsTheAccount()
     // The second account moves into slot 1; its cache goes with it.
     w.deleteAccount(1);
     w.Accounts.slot(1).CheckTimer->stop();
-    QCOMPARE(w.Accounts.data(1).UserID, QString::fromUtf8(two.name));
+    QCOMPARE(w.Accounts.data(1).UserID, two.name);
     QCOMPARE(check(1), 0);
     QCOMPARE(subjects(1), QByteArrayList({"Subject", " two A", " two B"}));
 
@@ -228,11 +228,11 @@ void TestCheckPipeline::cacheFollowsTheAccount()
     QCOMPARE(check(1), 0);
 
     // Another user, or another server text for the same box, empties the cache.
-    w.Accounts.data(1).UserID = QString::fromUtf8(one.name);
+    w.Accounts.data(1).UserID = one.name;
     w.Accounts.data(1).Password = one.password;
     QCOMPARE(check(1), 3);
     QCOMPARE(subjects(1), QByteArrayList({"Subject", " one A", " one B", " one C"}));
-    w.Accounts.data(1).Host = QStringLiteral("localhost:%1").arg(Dovecot::plainPort());
+    w.Accounts.data(1).Host = "localhost:" + QByteArray::number(Dovecot::plainPort());
     QCOMPARE(check(1), 3);
     QCOMPARE(check(1), 0);
 }

@@ -190,7 +190,7 @@ void TestCheckScheduling::guards()
     CheckerFixture fx;
     fx.writeIni(accounts(server.port(), {"Active=1\n", "Active=1\n"}));
     TF_CheckerWindow &w = fx.start();
-    w.Accounts.data(2).Host = QStringLiteral("127.0.0.1:");
+    w.Accounts.data(2).Host = "127.0.0.1:";
     for (int n = 1; n <= 2; ++n)
         w.Accounts.slot(n).CheckTimer->stop();
 

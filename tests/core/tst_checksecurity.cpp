@@ -107,7 +107,7 @@ void TestCheckSecurity::autoDecidesOnce()
     // The same server behind a relay that strips the offer.
     StlsStripper stripper(Dovecot::plainPort());
     QVERIFY(stripper.listen());
-    w.Accounts.data(1).Host = QStringLiteral("127.0.0.1:%1").arg(stripper.port());
+    w.Accounts.data(1).Host = "127.0.0.1:" + QByteArray::number(stripper.port());
     check(w);
     QCOMPARE(w.EShowVar(1)->colorValue(), w.Colors.Error);
     QVERIFY2(w.Accounts.data(1).LastError.contains(QLatin1String("no longer offers encryption")),

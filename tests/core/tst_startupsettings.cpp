@@ -2,13 +2,16 @@
 #include "CheckerFixture.h"
 
 #include "core/TCheckerField.h"
+#include "fixtures/ScriptServer.h"
 #include "settings/TIniFile.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QtTest>
 
 class TestStartupSettings : public QObject
@@ -23,6 +26,9 @@ private slots:
     void staleSections();
     void blueColorSetOnlyWhileAbsent();
     void passwords();
+    void fileComesBackAsItWas_data();
+    void fileComesBackAsItWas();
+    void userIdReachesServerAsBytes();
     void commandLine();
     void startOfflineAndHidden();
     void everyWayOutSaves_data();
@@ -45,6 +51,18 @@ QByteArrayList keysOf(const QByteArray &file, const QByteArray &section)
             keys << line.left(line.indexOf('='));
     }
     return keys;
+}
+// The lines of a settings file as UTF-8 (or the file's own 8-bit) text; any line end ends one.
+QByteArrayList linesOf(const QByteArray &file)
+{
+    QByteArray text = file;
+    if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
+        QStringDecoder decode(file.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                          : QStringDecoder::Utf16BE);
+        text = QString(decode(QByteArrayView(file).sliced(2))).toUtf8();
+    }
+    text.replace("\r\n", "\n").replace('\r', '\n');
+    return text.split('\n');
 }
 } // namespace
 
@@ -233,6 +251,86 @@ void TestStartupSettings::passwords()
     QVERIFY(again.Accounts.data(2).Password.isEmpty());
 }
 
+// Hand-written files go through a start and a save twice: every line comes back byte for byte
+// (the program's own keys are added), and the second save changes nothing.
+void TestStartupSettings::fileComesBackAsItWas_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("bom"); // a UTF-16 byte-order mark: the file is written in UTF-16
+    QTest::addColumn<QByteArray>("userId");
+
+    const QByteArray main = "[Main]\r\non/offline=off\r\nECount=1\r\nFilterCount=1\r\n";
+    QTest::newRow("Windows code page")
+        << main + "MailCountSound=C:\\T\xF6ne\\Ding.wav\r\nIncomingSound=C:\\T\xF6ne\\Post.wav\r\n"
+                  "[1]\r\nName=M\xFCller\r\nHost=p\xF6p.example\r\nUserID=j\xF6rg\r\n"
+                  "CustomMailClientPath=C:\\Programme\\P\xF6st\\mail.exe\r\n"
+                  "[Filter 0]\r\nIfCondition=3\r\nAccount=0\r\nAction=0\r\nArgument=Gr\xFC\xDF\xE9\r\n"
+        << QByteArray() << QByteArray("j\xF6rg");
+    QTest::newRow("UTF-8") << main + "[1]\r\nName=M\xC3\xBCller\r\nUserID=j\xC3\xB6rg\r\n"
+                           << QByteArray() << QByteArray("j\xC3\xB6rg");
+    QTest::newRow("blanks at the ends")
+        << main + "[1]\r\nName=\" Hello\"\r\nUserID=\" j\xF6rg \"\r\n"
+                  "[Filter 0]\r\nIfCondition=3\r\nAccount=0\r\nAction=0\r\nArgument=\"   \"\r\n"
+        << QByteArray() << QByteArray(" j\xF6rg ");
+    QTest::newRow("UTF-16 LE") << main + "[1]\r\nName=M\xC3\xBCller\r\nUserID=j\xC3\xB6rg\r\n"
+                               << QByteArray("\xFF\xFE") << QByteArray("j\xC3\xB6rg");
+    QTest::newRow("UTF-16 BE") << main + "[1]\r\nName=M\xC3\xBCller\r\nUserID=j\xC3\xB6rg\r\n"
+                               << QByteArray("\xFE\xFF") << QByteArray("j\xC3\xB6rg");
+    QTest::newRow("bare CR at the end")
+        << main + "[1]\r\nName=a\r\nUserID=j\xF6rg\r" << QByteArray() << QByteArray("j\xF6rg");
+}
+
+void TestStartupSettings::fileComesBackAsItWas()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, bom);
+    QFETCH(QByteArray, userId);
+    CheckerFixture fx;
+    if (bom.isEmpty()) {
+        fx.writeIni(file);
+    } else {
+        QStringEncoder encode(bom == "\xFF\xFE" ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+        fx.writeIni(bom + QByteArray(encode(QString::fromUtf8(file))));
+    }
+
+    QByteArray firstSave;
+    for (int round = 1; round <= 2; ++round) {
+        TF_CheckerWindow &w = fx.start();
+        QCOMPARE(w.Accounts.AccountCount, 1);
+        QCOMPARE(w.Accounts.data(1).UserID, userId);
+        w.saveSettings();
+        if (round == 1)
+            firstSave = fx.readIni();
+    }
+    QCOMPARE(fx.readIni(), firstSave);
+    QVERIFY(firstSave.startsWith(bom));
+    const QByteArrayList saved = linesOf(firstSave);
+    for (const QByteArray &line : linesOf(file))
+        QVERIFY2(saved.contains(line), line.constData());
+}
+
+// The user id goes on the wire as the file holds it, not as its text.
+void TestStartupSettings::userIdReachesServerAsBytes()
+{
+    ScriptServer server;
+    QVERIFY2(server.setScript("S: +OK ready\nC: USER j\\xF6rg\nS: +OK\nC: PASS secret\nS: +OK\n"
+                              "C: STAT\nS: +OK 0 0\nC: QUIT\nS: +OK bye\n"),
+             qPrintable(server.errorString()));
+    QVERIFY(server.listen());
+    CheckerFixture fx;
+    fx.writeIni(
+        "[Main]\r\nECount=1\r\nCheckAllWhenGoingOnline=0\r\n[1]\r\nName=M\xFCller\r\nHost=127.0.0.1:" +
+        QByteArray::number(server.port()) + "\r\nUserID=j\xF6rg\r\nPassword=" +
+        TIniFile::encodeStoredPassword("secret") + "\r\nSecurity=none\r\n");
+    TF_CheckerWindow &w = fx.start();
+    w.Accounts.slot(1).CheckTimer->stop();
+    w.checkmail(1, w.Accounts.slot(1).Pop3);
+    QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 5000);
+    QVERIFY2(server.errors().isEmpty(), qPrintable(server.errors().join('\n')));
+    QCOMPARE(server.received().value(0), QByteArray("USER j\xF6rg"));
+    QCOMPARE(w.EShowVar(1)->text(), QStringLiteral("0"));
+}
+
 void TestStartupSettings::commandLine()
 {
     CheckerFixture fx;
@@ -243,7 +341,7 @@ void TestStartupSettings::commandLine()
                             QStringLiteral("other.dat"), QStringLiteral("-x"), QStringLiteral("17"),
                             QStringLiteral("-y"), QStringLiteral("23"), QStringLiteral("-addmenu")});
         QCOMPARE(w.SettingsDir, fx.dir.path());
-        QCOMPARE(w.Accounts.data(1).Name, QStringLiteral("from the file"));
+        QCOMPARE(w.Accounts.data(1).Name, QByteArray("from the file"));
         QCOMPARE(w.InstanceName, QStringLiteral("other.dat"));
         QVERIFY(w.AddMenuRequest);
         QCOMPARE(w.pos(), QPoint(17, 23));

@@ -430,7 +430,7 @@ void tst_TF_EMailList::accountsMenu()
     // A new account: its slot's item joins at the end, with the name once it is given.
     ++w.Accounts.AccountCount;
     w.E_Setlengths();
-    w.Accounts.data(3).Name = QStringLiteral("three");
+    w.Accounts.data(3).Name = "three";
     fx.list->rebuildAccountMenu();
     fx.list->rebuildAccountMenu();
     QCOMPARE(captions(), QStringList({"All Accounts", "-", "one", "two", "three"}));

@@ -36,6 +36,19 @@ const QByteArray Fixture = "; vorlo settings\r\n"
                            "stray line without equals\r\n"
                            "X = 1 \r\n";
 
+// `utf8` as a UTF-16 file with its byte-order mark.
+QByteArray utf16(const QByteArray &utf8, bool littleEndian)
+{
+    QByteArray out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (QChar c : QString::fromUtf8(utf8)) {
+        const char high = char(c.unicode() >> 8);
+        const char low = char(c.unicode() & 0xFF);
+        out += littleEndian ? low : high;
+        out += littleEndian ? high : low;
+    }
+    return out;
+}
+
 const QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 const QFile::Permissions AllModeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
@@ -65,6 +78,8 @@ private slots:
     void write();
     void read_data();
     void read();
+    void roundTrip_data();
+    void roundTrip();
     void integer_data();
     void integer();
     void writesSignedDecimal();
@@ -225,6 +240,78 @@ void tst_TIniFile::read()
     QCOMPARE(ini.sectionExists("s"), present);
 }
 
+// A hand-written file is read, one value written, and the file compared byte for byte; what
+// was written reads back exactly.
+void tst_TIniFile::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("read"); // "k" of section "S"
+    QTest::addColumn<QByteArray>("key");  // written to section "S"
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray plain = "[S]\r\nk=v\r\n";
+    QTest::newRow("code page bytes stay")
+        << QByteArray("[S]\r\nk=M\xFCller\r\n") << QByteArray("M\xFCller") << QByteArray("j")
+        << QByteArray("j\xF6rg") << QByteArray("[S]\r\nk=M\xFCller\r\nj=j\xF6rg\r\n");
+    QTest::newRow("single quotes like double")
+        << QByteArray("[S]\r\nk='2'\r\n") << QByteArray("2") << QByteArray("k") << QByteArray("2")
+        << QByteArray("[S]\r\nk=2\r\n");
+    QTest::newRow("quotes of two kinds stay")
+        << QByteArray("[S]\r\nk='2\"\r\n") << QByteArray("'2\"") << QByteArray("j") << QByteArray("'x")
+        << QByteArray("[S]\r\nk='2\"\r\nj='x\r\n");
+    QTest::newRow("UTF-16 LE read and kept")
+        << utf16("[S]\r\nk=M\xC3\xBCller\r\n", true) << QByteArray("M\xC3\xBCller") << QByteArray("j")
+        << QByteArray("j\xC3\xB6rg") << utf16("[S]\r\nk=M\xC3\xBCller\r\nj=j\xC3\xB6rg\r\n", true);
+    QTest::newRow("UTF-16 BE read and kept")
+        << utf16("[S]\nk=\xE2\x82\xAC\n[T]\nx=1\n", false) << QByteArray("\xE2\x82\xAC") << QByteArray("k")
+        << QByteArray("\xF0\x9F\x93\xAB") << utf16("[S]\nk=\xF0\x9F\x93\xAB\n[T]\nx=1\n", false);
+    QTest::newRow("bare CR ends the last line")
+        << QByteArray("[S]\r\nk=127.0.0.1:1\r") << QByteArray("127.0.0.1:1") << QByteArray("Password")
+        << QByteArray() << QByteArray("[S]\r\nk=127.0.0.1:1\rPassword=\r\n");
+    QTest::newRow("bare CR file") << QByteArray("[S]\rk=1\rj=2\r") << QByteArray("1") << QByteArray("n")
+                                  << QByteArray("3") << QByteArray("[S]\rk=1\rj=2\rn=3\r");
+    QTest::newRow("blanks only are quoted") << plain << QByteArray("v") << QByteArray("Argument")
+                                            << QByteArray("   ") << plain + "Argument=\"   \"\r\n";
+    QTest::newRow("leading blank quoted") << plain << QByteArray("v") << QByteArray("k")
+                                          << QByteArray(" Hello") << QByteArray("[S]\r\nk=\" Hello\"\r\n");
+    QTest::newRow("trailing tab quoted") << plain << QByteArray("v") << QByteArray("k") << QByteArray("a\t")
+                                         << QByteArray("[S]\r\nk=\"a\t\"\r\n");
+    QTest::newRow("double quotes at both ends quoted")
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("\"x\"")
+        << QByteArray("[S]\r\nk=\"\"x\"\"\r\n");
+    QTest::newRow("single quotes at both ends quoted")
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("''")
+        << QByteArray("[S]\r\nk=\"''\"\r\n");
+    QTest::newRow("quotes at one end as they are")
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("'a b\"")
+        << QByteArray("[S]\r\nk='a b\"\r\n");
+    QTest::newRow("a lone quote as it is")
+        << plain << QByteArray("v") << QByteArray("k") << QByteArray("\"") << QByteArray("[S]\r\nk=\"\r\n");
+    QTest::newRow("a quoted value read and written back")
+        << QByteArray("[S]\r\nk=\" a \"\r\n") << QByteArray(" a ") << QByteArray("k") << QByteArray(" a ")
+        << QByteArray("[S]\r\nk=\" a \"\r\n");
+}
+
+void tst_TIniFile::roundTrip()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, read);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QFETCH(QByteArray, after);
+
+    putFile(path(), before);
+    TIniFile ini(path());
+    QCOMPARE(ini.readString("S", "k", "DEF"), read);
+    ini.writeString("S", key, value);
+    QCOMPARE(fileBytes(path()), after);
+    const TIniFile again(path());
+    QCOMPARE(again.readString("S", key, "DEF"), value);
+    if (key != "k")
+        QCOMPARE(again.readString("S", "k", "DEF"), read);
+}
+
 void tst_TIniFile::integer_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -321,6 +408,7 @@ void tst_TIniFile::storedPassword_data()
     QTest::newRow("percent in an ordinary value") << QByteArray("a%41b") << false;
     QTest::newRow("quote at the start only") << QByteArray("\"abc") << false;
     QTest::newRow("quote at the end only") << QByteArray("abc\"") << false;
+    QTest::newRow("single quotes at both ends") << QByteArray("'abc'") << false;
     QTest::newRow("a lone quote") << QByteArray("\"") << false;
     QTest::newRow("high bytes") << QByteArray("\xFF\x80\xC3") << false;
     QTest::newRow("CR") << QByteArray("ab\rcd") << true;
@@ -347,22 +435,15 @@ void tst_TIniFile::storedPassword()
     const QByteArray plain = TIniFile::unscramblePassword(scrambled);
     QCOMPARE(TIniFile::scramblePassword(plain), scrambled);
 
-    // The row really is a case the plain scrambled form does (not) carry.
-    {
-        TIniFile raw(path());
-        raw.writeString("1", "Password", scrambled);
-        QCOMPARE(TIniFile(path()).readString("1", "Password", {}) != scrambled, escaped);
-    }
-
     const QByteArray encoded = TIniFile::encodeStoredPassword(plain);
-    if (!escaped)
-        QCOMPARE(encoded, scrambled); // what the file carried before stays byte for byte
+    QCOMPARE(encoded == scrambled, !escaped); // what the file carried before stays byte for byte
     TIniFile ini(path());
-    ini.writeString("1", "Password", encoded);
+    ini.writeStoredPassword("1", "Password", plain);
     ini.writeString("1", "SavePwd", "1");
+    QVERIFY(fileBytes(path()).startsWith("[1]\r\nPassword=" + encoded + "\r\n")); // as files always held it
     const TIniFile reader(path());
     QCOMPARE(reader.readString("1", "SavePwd", {}), QByteArray("1")); // nothing leaked into other lines
-    QCOMPARE(TIniFile::decodeStoredPassword(reader.readString("1", "Password", {})), plain);
+    QCOMPARE(reader.readStoredPassword("1", "Password"), plain);
 }
 
 void tst_TIniFile::ownerOnlyMode()

@@ -90,7 +90,7 @@ void TestPrefs::firstRunOkCreatesAccount()
     QCOMPARE(input.text, QStringLiteral("Please enter a name for your new account: "));
 
     QCOMPARE(fx.window->Accounts.AccountCount, 1);
-    QCOMPARE(fx.account(1).Name, QStringLiteral("Work"));
+    QCOMPARE(fx.account(1).Name, QByteArray("Work"));
     QVERIFY(!fx.account(1).SavePwd);
     QVERIFY(!prefs.isVisible());
     const TIniFile ini(fx.iniPath());
@@ -158,13 +158,13 @@ void TestPrefs::newAndDeleteMoveData()
     // Account C is now account 2 with all its values, hidden field included.
     QCOMPARE(w.Accounts.AccountCount, 2);
     const TAccountData &c = fx.account(2);
-    QCOMPARE(c.Name, QStringLiteral("C"));
-    QCOMPARE(c.Host, QStringLiteral("c.example"));
-    QCOMPARE(c.UserID, QStringLiteral("cu"));
+    QCOMPARE(c.Name, QByteArray("C"));
+    QCOMPARE(c.Host, QByteArray("c.example"));
+    QCOMPARE(c.UserID, QByteArray("cu"));
     QCOMPARE(c.Timer, 120000);
     QVERIFY(!c.Show && !c.List && !c.Sound);
     QCOMPARE(c.DefaultMailClient, 1);
-    QCOMPARE(c.CustomMailClientPath, QStringLiteral("/bin/c"));
+    QCOMPARE(c.CustomMailClientPath, QByteArray("/bin/c"));
     QVERIFY(w.Accounts.slot(3).Field->isHidden());
     QCOMPARE(w.Accounts.slot(2).Field->toolTip(), QStringLiteral("C"));
     QCOMPARE(w.Accounts.slot(2).Field->text(), QStringLiteral("7"));
@@ -189,7 +189,7 @@ void TestPrefs::newAndDeleteMoveData()
     click(fx, "NewButton1");
     QCOMPARE(w.Accounts.AccountCount, 3);
     const TAccountData &d = fx.account(3);
-    QCOMPARE(d.Name, QStringLiteral("D"));
+    QCOMPARE(d.Name, QByteArray("D"));
     QVERIFY(d.Host.isEmpty() && d.UserID.isEmpty() && d.Password.isEmpty());
     QVERIFY(!d.SavePwd && !d.Active && d.Show && d.List && d.Sound);
     QCOMPARE(d.Timer, 500000);
@@ -317,7 +317,7 @@ void TestPrefs::badFrequencyIsReset()
     fx.choose("ComboBox6", 1);
     QCOMPARE(fx.widget<QComboBox>("ComboBox6")->currentIndex(), 0);
     QCOMPARE(fx.account(1).Timer, 120000);
-    QCOMPARE(fx.account(1).Host, QStringLiteral("kept.example"));
+    QCOMPARE(fx.account(1).Host, QByteArray("kept.example"));
     // "OK" stops there too: nothing saved, the dialog stays.
     click(fx, "SaveButton");
     QVERIFY(fx.prefs->isVisible());
@@ -348,7 +348,7 @@ void TestPrefs::cancelKeepsAtOnceEdits()
     click(fx, "Button11");
 
     QVERIFY(!prefs.isVisible());
-    QCOMPARE(fx.account(1).Host, QStringLiteral("new.example"));
+    QCOMPARE(fx.account(1).Host, QByteArray("new.example"));
     QCOMPARE(w.Metrics.CheckerWidth, 30);
     QCOMPARE(w.width(), wider);
     QCOMPARE(w.Colors.Back, 0x030201u);
@@ -375,15 +375,18 @@ void TestPrefs::cancelKeepsAtOnceEdits()
 void TestPrefs::okWritesWhatTheDialogShowed()
 {
     PrefsFixture fx;
-    fx.writeIni("[Main]\nECount=2\n[1]\nName=one\n[2]\nName=two\nHost=two.example\n");
+    // Account 1 is written in a Windows code page and only looked at: its bytes stay.
+    fx.writeIni("[Main]\nECount=2\n[1]\nName=one\nHost=p\xF6p.example\nUserID=j\xF6rg\n[2]\nName=two\nHost="
+                "two.example\n");
     fx.start();
     fx.open();
     TF_CheckerWindow &w = *fx.window;
+    QCOMPARE(fx.widget<QLineEdit>("Edit27")->text(), QString::fromUtf8("j\xC3\xB6rg"));
 
     fx.choose("ComboBox6", 1);
     fx.widget<QLineEdit>("Edit26")->setText(QStringLiteral("pop.example:995"));
     fx.choose("SecurityComboBox", 2);
-    fx.widget<QLineEdit>("Edit27")->setText(QStringLiteral("me"));
+    fx.widget<QLineEdit>("Edit27")->setText(QString::fromUtf8("m\xC3\xA9"));
     fx.widget<QLineEdit>("Edit30")->setText(QStringLiteral("abc"));
     fx.widget<QCheckBox>("SavePwdCheckBox")->setChecked(false);
     fx.widget<QCheckBox>("SavePwdCheckBox")->setChecked(true);
@@ -399,7 +402,7 @@ void TestPrefs::okWritesWhatTheDialogShowed()
     fx.prompts.answerText(client.fileName());
     fx.choose("MailClientComboBox1", 1);
     QCOMPARE(fx.prompts.asked().value(0).caption, QStringLiteral("Browse for Email Client"));
-    QCOMPARE(fx.account(2).CustomMailClientPath, client.fileName());
+    QCOMPARE(fx.account(2).CustomMailClientPath, client.fileName().toUtf8());
 
     fx.showPage("TabSheet6");
     fx.widget<QListWidget>("CheckListBox1")->item(0)->setCheckState(Qt::Unchecked);
@@ -444,7 +447,9 @@ void TestPrefs::okWritesWhatTheDialogShowed()
     auto value = [&ini](const char *section, const char *key) { return ini.readString(section, key, "<none>"); };
     QCOMPARE(value("2", "Host"), QByteArray("pop.example:995"));
     QCOMPARE(value("2", "Security"), QByteArray("starttls"));
-    QCOMPARE(value("2", "UserID"), QByteArray("me"));
+    QCOMPARE(value("2", "UserID"), QByteArray("m\xC3\xA9")); // edited: UTF-8
+    QCOMPARE(value("1", "UserID"), QByteArray("j\xF6rg"));
+    QCOMPARE(value("1", "Host"), QByteArray("p\xF6p.example"));
     QCOMPARE(value("2", "Password"), QByteArray("bdf"));
     QCOMPARE(value("2", "SavePwd"), QByteArray("1"));
     QCOMPARE(value("2", "Timer"), QByteArray("45000"));
@@ -498,10 +503,10 @@ void TestPrefs::soundPage()
     // Browse: an existing file becomes the setting; a cancel or a file that is not there keeps it.
     fx.prompts.answerText(wav.fileName());
     click(fx, "BitBtn1");
-    QCOMPARE(w.Options.IncomingSound, wav.fileName());
+    QCOMPARE(w.Options.IncomingSound, wav.fileName().toUtf8());
     QCOMPARE(fx.widget<QLabel>("Label22")->text(), QStringLiteral("chime.wav"));
     QCOMPARE(fx.prompts.asked().at(0).caption, QStringLiteral("New Mail Sound"));
-    const QString before = w.Options.MailCountSound;
+    const QByteArray before = w.Options.MailCountSound;
     fx.prompts.answerText(fx.dir.filePath(QStringLiteral("missing.wav")));
     click(fx, "BitBtn3");
     fx.prompts.answerCancel();

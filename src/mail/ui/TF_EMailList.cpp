@@ -10,6 +10,7 @@
 #include "settings/TIniFile.h"
 
 #include "platform/Platform.h"
+#include "platform/TextBytes.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -181,18 +182,19 @@ void TF_EMailList::showView(int index)
     if (!checker) {
         m_model->clear();
     } else if (index > 0) {
-        const TAccountData &d = checker->Accounts.data(index);
-        setWindowTitle(d.Name + QStringLiteral(" Account Information"));
+        const QString name = TextBytes::toText(checker->Accounts.data(index).Name);
+        setWindowTitle(name + QStringLiteral(" Account Information"));
         const auto &summary = checker->Accounts.slot(index).MailSummary;
-        m_model->showSingle(summary ? TMailListModel::listsOf(index, d.Name, *summary)
-                                    : TMailListModel::AccountLists{index, d.Name, {}, {}, {}, {}, {}});
+        m_model->showSingle(summary ? TMailListModel::listsOf(index, name, *summary)
+                                    : TMailListModel::AccountLists{index, name, {}, {}, {}, {}, {}});
     } else {
         setWindowTitle(QStringLiteral("List of All Accounts"));
         QList<TMailListModel::AccountLists> all;
         for (qint32 i = 1; i <= checker->Accounts.AccountCount; ++i) {
             const auto &summary = checker->Accounts.slot(i).MailSummary;
             if (summary && summary->Sender.size() > 1)
-                all.append(TMailListModel::listsOf(i, checker->Accounts.data(i).Name, *summary));
+                all.append(
+                    TMailListModel::listsOf(i, TextBytes::toText(checker->Accounts.data(i).Name), *summary));
         }
         m_model->showAll(all);
     }
@@ -260,7 +262,7 @@ void TF_EMailList::rebuildAccountMenu()
         QAction *item = checker->Accounts.slot(i).AccountListItem;
         if (!item)
             continue;
-        item->setText(checker->Accounts.data(i).Name);
+        item->setText(TextBytes::toText(checker->Accounts.data(i).Name));
         item->setEnabled(checker->Accounts.data(i).List);
         if (menu->actions().size() <= i + 1)
             insertAt(item, i + 1);

@@ -4,6 +4,7 @@
 
 #include "core/TF_CheckerWindow.h"
 #include "core/TSilent.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 #include "settings/ui/TPrefsAccountsPage.h"
 #include "settings/ui/TPrefsFilterEditor.h"
@@ -172,7 +173,7 @@ void TF_Prefs::SaveButtonClick()
     w.EShowTest();
     for (qint32 n = 1; n <= w.Accounts.AccountCount; ++n)
         if (QAction *item = w.Accounts.slot(n).AccountListItem)
-            item->setText(w.Accounts.data(n).Name);
+            item->setText(TextBytes::toText(w.Accounts.data(n).Name));
     if (w.mailList())
         w.mailList()->rebuildAccountMenu();
 }

@@ -6,6 +6,7 @@
 #include "core/TSilent.h"
 #include "platform/GeneralError.h"
 #include "platform/Platform.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 #include "settings/TCheckFrequency.h"
 #include "settings/ui/TF_Prefs.h"
@@ -73,7 +74,7 @@ void TPrefsAccountsPage::TabSheet9Show()
 {
     m_ui.ComboBox6->clear();
     for (qint32 n = 1; n <= w().Accounts.AccountCount; ++n)
-        m_ui.ComboBox6->addItem(w().Accounts.data(n).Name);
+        m_ui.ComboBox6->addItem(TextBytes::toText(w().Accounts.data(n).Name));
     m_ui.ComboBox6->setCurrentIndex(w().Accounts.AccountCount > 0 ? 0 : -1);
     ComboBox6_update_sheet();
 }
@@ -103,9 +104,9 @@ void TPrefsAccountsPage::ComboBox6_update_sheet()
         return;
     }
     const TAccountData &d = w().Accounts.data(index + 1);
-    m_ui.Edit26->setText(d.Host);
-    m_ui.Edit27->setText(d.UserID);
-    m_loadedPassword = QString::fromUtf8(d.Password);
+    m_ui.Edit26->setText(TextBytes::toText(d.Host));
+    m_ui.Edit27->setText(TextBytes::toText(d.UserID));
+    m_loadedPassword = TextBytes::toText(d.Password);
     m_ui.Edit30->setText(m_loadedPassword);
     showFrequency(d.Timer);
     m_ui.CheckBox14->setChecked(d.Active);
@@ -126,7 +127,8 @@ void TPrefsAccountsPage::set_ComboBox6_settings()
         return;
     const qint32 n = m_editing + 1;
     TAccountData &d = w().Accounts.data(n);
-    const QString host = m_ui.Edit26->text();
+    // A value left as shown keeps the file's bytes; an edited one is stored as UTF-8.
+    const QByteArray host = TextBytes::fromEdit(d.Host, m_ui.Edit26->text());
     const int securityIndex = m_ui.SecurityComboBox->currentIndex();
     const QByteArray security = securityIndex >= 0 ? securityValues().at(securityIndex) : d.Security;
     // A certificate pinned for one server means nothing for another.
@@ -134,7 +136,7 @@ void TPrefsAccountsPage::set_ComboBox6_settings()
         d.CertFingerprint.clear();
     d.Host = host;
     d.Security = security;
-    d.UserID = m_ui.Edit27->text();
+    d.UserID = TextBytes::fromEdit(d.UserID, m_ui.Edit27->text());
     if (m_ui.Edit30->text() != m_loadedPassword) {
         d.Password = m_ui.Edit30->text().toUtf8();
         m_loadedPassword = m_ui.Edit30->text();
@@ -217,7 +219,8 @@ void TPrefsAccountsPage::DeletebuttonClick()
         return;
     const UserPrompts::Button answer = UserPrompts::instance().message(
         &m_dialog, QStringLiteral("Confirm"),
-        QStringLiteral("Do you really want to delete ") + w().Accounts.data(index + 1).Name,
+        QStringLiteral("Do you really want to delete ") +
+            TextBytes::toText(w().Accounts.data(index + 1).Name),
         UserPrompts::Icon::Question, {UserPrompts::Button::Yes, UserPrompts::Button::No});
     if (answer != UserPrompts::Button::Yes)
         return;
@@ -269,5 +272,5 @@ void TPrefsAccountsPage::MailClientComboBox1Change()
     const int index = m_ui.ComboBox6->currentIndex();
     if (!m_mailClientFile.isEmpty() && QFileInfo(m_mailClientFile).isFile() && index >= 0
         && index < w().Accounts.AccountCount)
-        w().Accounts.data(index + 1).CustomMailClientPath = m_mailClientFile;
+        w().Accounts.data(index + 1).CustomMailClientPath = m_mailClientFile.toUtf8();
 }

@@ -5,6 +5,7 @@
 #include "core/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "mail/TFilterEngine.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 #include "settings/ui/TF_Prefs.h"
 
@@ -115,7 +116,7 @@ void TPrefsFilterEditor::FilterTabSheetShow()
     m_ui.Filter_Account_comboBox->clear();
     m_ui.Filter_Account_comboBox->addItem(QStringLiteral("any account"));
     for (qint32 n = 1; n <= w().Accounts.AccountCount; ++n)
-        m_ui.Filter_Account_comboBox->addItem(w().Accounts.data(n).Name);
+        m_ui.Filter_Account_comboBox->addItem(TextBytes::toText(w().Accounts.data(n).Name));
     m_ui.Filter_Account_comboBox->setCurrentIndex(-1);
 
     {
@@ -123,7 +124,7 @@ void TPrefsFilterEditor::FilterTabSheetShow()
         m_ui.FilterListBox->clear();
     }
     for (const TFilter &f : std::as_const(w().Filters))
-        addLine(lineText(conditionText(f.IfCondition), QString::fromUtf8(f.Argument), accountText(f.Account),
+        addLine(lineText(conditionText(f.IfCondition), TextBytes::toText(f.Argument), accountText(f.Account),
                          actionText(f.Action)));
     UpdateFilterScrollBar();
 }
@@ -166,8 +167,9 @@ void TPrefsFilterEditor::ActivateFilterButtonClick()
 
     if (account > 0 && account <= w().Accounts.AccountCount && !w().Accounts.data(account).List)
         prompts.message(&m_dialog, QStringLiteral("Warning"),
-                        QStringLiteral("\"Retrieve EMail List\" feature on account ") + w().Accounts.data(account).Name
-                            + QStringLiteral(" must be turned ON to activate this filter"),
+                        QStringLiteral("\"Retrieve EMail List\" feature on account ") +
+                            TextBytes::toText(w().Accounts.data(account).Name) +
+                            QStringLiteral(" must be turned ON to activate this filter"),
                         UserPrompts::Icon::Warning, {UserPrompts::Button::Ok});
     UpdateFilterScrollBar();
 }

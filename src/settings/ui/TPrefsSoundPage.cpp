@@ -5,6 +5,7 @@
 #include "core/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "platform/SoundPlayer.h"
+#include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 #include "settings/ui/TF_Prefs.h"
 
@@ -49,7 +50,7 @@ void TPrefsSoundPage::TabSheet6Show()
 {
     m_ui.CheckListBox1->clear();
     for (qint32 n = 1; n <= w().Accounts.AccountCount; ++n) {
-        auto *item = new QListWidgetItem(w().Accounts.data(n).Name);
+        auto *item = new QListWidgetItem(TextBytes::toText(w().Accounts.data(n).Name));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(w().Accounts.data(n).Sound ? Qt::Checked : Qt::Unchecked);
         m_ui.CheckListBox1->addItem(item);
@@ -76,13 +77,13 @@ int TPrefsSoundPage::itemIndex() const
 
 void TPrefsSoundPage::showFileNames()
 {
-    m_ui.Label22->setText(QFileInfo(w().Options.IncomingSound).fileName());
-    m_ui.Label28->setText(QFileInfo(w().Options.MailCountSound).fileName());
+    m_ui.Label22->setText(QFileInfo(TextBytes::toText(w().Options.IncomingSound)).fileName());
+    m_ui.Label28->setText(QFileInfo(TextBytes::toText(w().Options.MailCountSound)).fileName());
 }
 
-void TPrefsSoundPage::browse(QString &dialogFile, QString &setting, QLabel *label)
+void TPrefsSoundPage::browse(QString &dialogFile, QByteArray &setting, QLabel *label)
 {
-    const QString start = !dialogFile.isEmpty() ? dialogFile : setting;
+    const QString start = !dialogFile.isEmpty() ? dialogFile : TextBytes::toText(setting);
     const std::optional<QString> chosen =
         UserPrompts::instance().openFile(&m_dialog, QStringLiteral("New Mail Sound"),
                                          start.isEmpty() ? QString() : QFileInfo(start).path(),
@@ -91,8 +92,8 @@ void TPrefsSoundPage::browse(QString &dialogFile, QString &setting, QLabel *labe
         dialogFile = *chosen;
     // A typed name that names no file leaves the sound as it was.
     if (!dialogFile.isEmpty() && QFileInfo(dialogFile).isFile())
-        setting = dialogFile;
-    label->setText(QFileInfo(setting).fileName());
+        setting = dialogFile.toUtf8();
+    label->setText(QFileInfo(TextBytes::toText(setting)).fileName());
 }
 
 void TPrefsSoundPage::BitBtn1Click()
@@ -127,10 +128,10 @@ void TPrefsSoundPage::play(const QString &fileName)
 
 void TPrefsSoundPage::BitBtn2Click()
 {
-    play(w().Options.IncomingSound);
+    play(TextBytes::toText(w().Options.IncomingSound));
 }
 
 void TPrefsSoundPage::BitBtn4Click()
 {
-    play(w().Options.MailCountSound);
+    play(TextBytes::toText(w().Options.MailCountSound));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -35,7 +36,7 @@ public:
 
 private:
     TF_CheckerWindow &w() const;
-    void browse(QString &dialogFile, QString &setting, QLabel *label);
+    void browse(QString &dialogFile, QByteArray &setting, QLabel *label);
     void play(const QString &fileName);
 
     TF_Prefs &m_dialog;
