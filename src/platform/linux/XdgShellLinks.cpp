@@ -85,9 +85,10 @@ QByteArray XdgShellLinks::entryText(const Link &link)
         text += QLatin1String("Name=") + escapeValue(link.name) + QLatin1Char('\n');
         text += QLatin1String("Exec=") + escapeValue(words.join(QLatin1Char(' '))) + QLatin1Char('\n');
         text += QLatin1String("Terminal=false\n");
+        // Only applications have a working directory; a Link entry with one is invalid.
+        if (!link.workingDir.isEmpty())
+            text += QLatin1String("Path=") + escapeValue(link.workingDir) + QLatin1Char('\n');
     }
-    if (!link.workingDir.isEmpty())
-        text += QLatin1String("Path=") + escapeValue(link.workingDir) + QLatin1Char('\n');
     return text.toUtf8();
 }
 
