@@ -9,43 +9,6 @@
 
 namespace SettingsDirectory {
 
-namespace {
-
-#ifndef Q_OS_WIN
-QString configHome()
-{
-    // The base directory specification ignores relative values.
-    const QString dir = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return QDir::isAbsolutePath(dir) ? dir : QDir::homePath() + QLatin1String("/.config");
-}
-
-QString privateDir(const QString &path)
-{
-    if (QFileInfo(path).isDir())
-        return path;
-    // Only the last level is made private; the levels above are the user's.
-    const QFileInfo info(path);
-    QDir().mkpath(info.absolutePath());
-    if (QDir().mkdir(path))
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-#endif
-
-} // namespace
-
-QString defaultDir()
-{
-    const QString working = QDir::currentPath();
-#ifdef Q_OS_WIN
-    return working;
-#else
-    if (QFileInfo(Platform::joinPath(working, QStringLiteral("vorlo.ini"))).isFile())
-        return working;
-    return privateDir(configHome() + QLatin1String("/vorlo"));
-#endif
-}
-
 QStringList shippedFiles()
 {
     return {QStringLiteral("Ding.wav"), QStringLiteral("Incoming Mail.wav"), QStringLiteral("readme.txt"),
