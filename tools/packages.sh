@@ -2,8 +2,11 @@
 # Usage: vorlo_install_missing pkg...
 
 VORLO_BUILD_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev qcoro-qt6-dev"
-# What the tests need besides the build: a POP3 server, audio, a virtual display.
-VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps"
+# What the program runs: xdg-mime and xdg-open find and start the mail program and the viewer.
+VORLO_RUN_PACKAGES="xdg-utils"
+# What the tests need besides the build: a POP3 server, audio, a virtual display, the desktop
+# entry validator and the MinGW compiler for the Windows syntax check.
+VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps desktop-file-utils g++-mingw-w64-x86-64"
 
 vorlo_install_missing() {
     local missing=()

@@ -8,10 +8,10 @@
 #include "net/TNMPOP3.h"
 #include "platform/InstanceMarker.h"
 #include "platform/Platform.h"
+#include "platform/SettingsDirectory.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFrame>
 #include <QMenu>
 #include <QPushButton>
@@ -83,11 +83,16 @@ void TF_CheckerWindow::FormActivate()
     // Marks a running copy for outside tools; another copy starts all the same.
     m_marker = std::make_unique<InstanceMarker>(QStringLiteral("Vorlo_Mutex"));
     Quitting = false;
-    SettingsDir = QDir::currentPath();
+    SettingsDir.clear();
     AddMenuRequest = false;
     InstanceName = QStringLiteral("prefs.dat");
     try {
         comandlinebefore();
+        // Chosen only without "-d", so naming a directory never creates the default one.
+        if (SettingsDir.isEmpty())
+            SettingsDir = SettingsDirectory::defaultDir();
+        // The default sound paths and the read-me and FAQ entries point into this directory.
+        SettingsDirectory::copyMissingDefaults(SettingsDir);
         EShowTest();
         {
             TIniFile ini(settingsFileName());

@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -54,6 +55,17 @@ QString executableName()
     return QStringLiteral("vorlo.exe");
 #else
     return QStringLiteral("vorlo");
+#endif
+}
+
+QString programPath(const QString &settingsDir)
+{
+#ifdef Q_OS_WIN
+    return joinPath(settingsDir, executableName());
+#else
+    if (!QCoreApplication::instance())
+        return joinPath(settingsDir, executableName());
+    return QCoreApplication::applicationFilePath();
 #endif
 }
 

@@ -23,5 +23,9 @@ QString joinPath(const QString &dir, const QString &file);
 QString stripOneTrailingSeparator(const QString &dir);
 // The executable's file name as shortcuts name it ("vorlo" here).
 QString executableName();
+// The program the start-menu and autostart entries run: on Windows "vorlo.exe" in the settings
+// directory, elsewhere this program's own executable (an installed program does not live in
+// the settings directory).
+QString programPath(const QString &settingsDir);
 
 } // namespace Platform

@@ -13,7 +13,7 @@ public:
         QString target;     // program or document
         QString arguments;  // command-line tail, e.g. " -prefs prefs.dat"; desktop entries of
                             // documents (Linux) have no place for it
-        QString workingDir;
+        QString workingDir; // desktop entries (Linux) carry it for programs only
         bool document = false;
     };
 

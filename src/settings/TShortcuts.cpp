@@ -37,7 +37,7 @@ ShellLinks::Link TShortcuts::programLink() const
 {
     ShellLinks::Link link;
     link.name = programLinkName(m_instanceName);
-    link.target = Platform::joinPath(m_settingsDir, Platform::executableName());
+    link.target = Platform::programPath(m_settingsDir);
     link.arguments = arguments(m_instanceName);
     link.workingDir = m_settingsDir;
     link.document = false;

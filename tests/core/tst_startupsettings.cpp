@@ -349,9 +349,14 @@ void TestStartupSettings::commandLine()
         QCOMPARE(w.Options.defaultY, 23);
     }
     {
-        // "-d" without a value keeps the directory; a bad "-x" ends start-up but the window shows.
+        // "-d" without a value names no directory: a working directory holding "vorlo.ini" is
+        // taken. A bad "-x" ends start-up but the window shows.
+        const QString oldWorking = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(fx.dir.path()));
         TF_CheckerWindow w({QStringLiteral("-x"), QStringLiteral("left"), QStringLiteral("-d")});
-        QCOMPARE(w.SettingsDir, QDir::currentPath());
+        QDir::setCurrent(oldWorking);
+        QCOMPARE(w.SettingsDir, fx.dir.path());
+        QCOMPARE(w.Accounts.data(1).Name, QStringLiteral("from the file"));
         QVERIFY(w.isVisible());
     }
     {

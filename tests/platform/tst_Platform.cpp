@@ -1,6 +1,10 @@
 #include "platform/Platform.h"
+#include "platform/SettingsDirectory.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The small desktop facts and path helpers. Runs with QT_FONT_DPI=120 and no scaling.
@@ -62,6 +66,59 @@ private slots:
         QFETCH(QString, dir);
         QFETCH(QString, expected);
         QCOMPARE(Platform::stripOneTrailingSeparator(dir), expected);
+    }
+
+    // Without "-d": a working directory set up by hand wins, else the XDG folder, made private.
+    void defaultSettingsDir_data()
+    {
+        QTest::addColumn<bool>("iniInWorkingDir");
+        QTest::addColumn<QString>("configHome"); // relative to the temporary root; "" unsets it
+        QTest::addColumn<QString>("expected");   // relative to the temporary root
+        QTest::newRow("working directory with vorlo.ini") << true << "config" << "work";
+        QTest::newRow("XDG_CONFIG_HOME") << false << "config" << "config/vorlo";
+        QTest::newRow("unset: ~/.config") << false << "" << "home/.config/vorlo";
+        // Relative values are to be ignored.
+        QTest::newRow("relative: ~/.config") << false << "relative" << "home/.config/vorlo";
+    }
+
+    void defaultSettingsDir()
+    {
+        QFETCH(bool, iniInWorkingDir);
+        QFETCH(QString, configHome);
+        QFETCH(QString, expected);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("work")));
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("home")));
+        if (iniInWorkingDir) {
+            QFile ini(root.filePath(QStringLiteral("work/vorlo.ini")));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+        }
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const QString oldWorking = QDir::currentPath();
+        qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+        if (configHome.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome == QLatin1String("relative")
+                                                             ? configHome
+                                                             : root.filePath(configHome)));
+        QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("work"))));
+        const QString dir = SettingsDirectory::defaultDir();
+        QDir::setCurrent(oldWorking);
+        qputenv("HOME", oldHome);
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+
+        QCOMPARE(dir, root.filePath(expected));
+        QVERIFY(QFileInfo(dir).isDir());
+        if (!iniInWorkingDir) {
+            const QFile::Permissions perms = QFile::permissions(dir);
+            QVERIFY(perms.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QCOMPARE(perms & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                              | QFile::WriteOther | QFile::ExeOther),
+                     QFile::Permissions());
+        }
+        QVERIFY(!QFile::exists(root.filePath(QStringLiteral("work/relative"))));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "fixtures/DesktopEntry.h"
 #include "platform/linux/XdgShellLinks.h"
 
 #include <QDir>
@@ -33,33 +34,44 @@ private slots:
         QCOMPARE(links.folderPath(ShellLinks::Folder::Startup), m_dir.filePath(QStringLiteral("config/autostart")));
     }
 
-    void programEntryInASubFolder()
+    // Every entry must satisfy the desktop's validator; these are the keys a launcher acts on.
+    void entries_data()
     {
-        XdgShellLinks links;
-        const ShellLinks::Link link{QStringLiteral("Vorlo Instance 3"), QStringLiteral("/home/u/My Mail/vorlo"),
-                                    QStringLiteral(" -prefs prefs3.dat"), QStringLiteral("/home/u/My Mail"), false};
-        QVERIFY(links.create(ShellLinks::Folder::Programs, QStringLiteral("Vorlo"), link));
-        QCOMPARE(read(m_dir.filePath(QStringLiteral("data/applications/Vorlo/Vorlo Instance 3.desktop"))),
-                 QByteArray("[Desktop Entry]\n"
-                            "Type=Application\n"
-                            "Name=Vorlo Instance 3\n"
-                            "Exec=\"/home/u/My Mail/vorlo\" -prefs prefs3.dat\n"
-                            "Terminal=false\n"
-                            "Path=/home/u/My Mail\n"));
+        QTest::addColumn<bool>("document");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("command"); // Exec, or URL of a document
+        QTest::newRow("program with blanks")
+            << false << "/home/u/My Mail/vorlo" << " -prefs prefs3.dat" << "Application"
+            << "\"/home/u/My Mail/vorlo\" -prefs prefs3.dat";
+        QTest::newRow("program with shell characters")
+            << false << "/opt/a$b/vorlo" << " -prefs \"my 100%.dat\"" << "Application"
+            << "\"/opt/a\\\\$b/vorlo\" -prefs \"my 100%%.dat\"";
+        QTest::newRow("document") << true << "/home/u/My Mail/readme.txt" << "" << "Link"
+                                  << "file:///home/u/My%20Mail/readme.txt";
     }
 
-    void documentEntryIsALink()
+    void entries()
     {
+        QFETCH(bool, document);
+        QFETCH(QString, target);
+        QFETCH(QString, arguments);
+        QFETCH(QString, type);
+        QFETCH(QString, command);
         XdgShellLinks links;
-        const ShellLinks::Link link{QStringLiteral("Vorlo ReadMe"), QStringLiteral("/home/u/My Mail/readme.txt"),
-                                    QString(), QStringLiteral("/home/u/My Mail"), true};
+        const ShellLinks::Link link{QStringLiteral("Vorlo Instance "), target, arguments, QStringLiteral("/home/u/My Mail"),
+                                    document};
         QVERIFY(links.create(ShellLinks::Folder::Programs, QStringLiteral("Vorlo"), link));
-        QCOMPARE(read(m_dir.filePath(QStringLiteral("data/applications/Vorlo/Vorlo ReadMe.desktop"))),
-                 QByteArray("[Desktop Entry]\n"
-                            "Type=Link\n"
-                            "Name=Vorlo ReadMe\n"
-                            "URL=file:///home/u/My%20Mail/readme.txt\n"
-                            "Path=/home/u/My Mail\n"));
+        const QString file = m_dir.filePath(QStringLiteral("data/applications/Vorlo/Vorlo Instance .desktop"));
+        QCOMPARE(DesktopEntry::problems(file), QString());
+        const QMap<QString, QString> keys = DesktopEntry::read(file);
+        QCOMPARE(keys.value(QStringLiteral("Type")), type);
+        QCOMPARE(keys.value(QStringLiteral("Name")), QStringLiteral("Vorlo Instance "));
+        QCOMPARE(keys.value(document ? QStringLiteral("URL") : QStringLiteral("Exec")), command);
+        // A Link entry has no working directory; a program runs in the given one.
+        QCOMPARE(keys.value(QStringLiteral("Path"), QStringLiteral("<none>")),
+                 document ? QStringLiteral("<none>") : QStringLiteral("/home/u/My Mail"));
     }
 
     void startupEntryIsReplaced()

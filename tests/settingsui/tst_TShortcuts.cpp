@@ -2,11 +2,16 @@
 // two buttons of the general page (and "-addmenu" at start) write.
 #include "PrefsFixture.h"
 
+#include "fixtures/DesktopEntry.h"
+#include "platform/linux/XdgShellLinks.h"
 #include "settings/TShortcuts.h"
 
 #include <QDir>
 #include <QPushButton>
+#include <QUrl>
 #include <QtTest>
+
+#include <utility>
 
 class TestShortcuts : public QObject
 {
@@ -101,14 +106,28 @@ void TestShortcuts::entries()
     fx.widget<QPushButton>("StartupButton1")->click();
     fx.widget<QPushButton>("StartupButton1")->click();
 
-    const QByteArray dir = fx.dir.path().toUtf8();
-    const QByteArray program = "[Desktop Entry]\nType=Application\nName=" + programEntry.chopped(8).toUtf8()
-        + "\nExec=" + dir + "/vorlo -prefs " + instance.toUtf8() + "\nTerminal=false\nPath=" + dir + "\n";
-    QCOMPARE(read(homes.menu() + QLatin1Char('/') + programEntry), program);
-    QCOMPARE(read(homes.menu() + QStringLiteral("/Vorlo ReadMe.desktop")),
-             "[Desktop Entry]\nType=Link\nName=Vorlo ReadMe\nURL=file://" + dir + "/readme.txt\nPath=" + dir + "\n");
-    QCOMPARE(read(homes.menu() + QStringLiteral("/Vorlo FAQ.desktop")),
-             "[Desktop Entry]\nType=Link\nName=Vorlo FAQ\nURL=file://" + dir + "/faq.txt\nPath=" + dir + "\n");
+    // The program entry runs this very executable with the instance's arguments, in the
+    // settings directory; the documents are links to the settings directory's files.
+    const QString dir = fx.dir.path();
+    const QString exec = XdgShellLinks::quoteArgument(QCoreApplication::applicationFilePath()) + " -prefs " + instance;
+    const QString program = homes.menu() + QLatin1Char('/') + programEntry;
+    for (const QString &entry : {program, homes.autostart() + QLatin1Char('/') + programEntry}) {
+        QCOMPARE(DesktopEntry::problems(entry), QString());
+        const QMap<QString, QString> keys = DesktopEntry::read(entry);
+        QCOMPARE(keys.value("Type"), QStringLiteral("Application"));
+        QCOMPARE(keys.value("Name"), programEntry.chopped(8));
+        QCOMPARE(keys.value("Exec"), exec);
+        QCOMPARE(keys.value("Path"), dir);
+    }
+    for (const auto &[name, file] : {std::pair{"Vorlo ReadMe", "readme.txt"}, std::pair{"Vorlo FAQ", "faq.txt"}}) {
+        const QString entry = homes.menu() + QLatin1Char('/') + name + QStringLiteral(".desktop");
+        QCOMPARE(DesktopEntry::problems(entry), QString());
+        const QMap<QString, QString> keys = DesktopEntry::read(entry);
+        QCOMPARE(keys.value("Type"), QStringLiteral("Link"));
+        QCOMPARE(keys.value("Name"), QString::fromLatin1(name));
+        QCOMPARE(keys.value("URL"), QUrl::fromLocalFile(dir + QLatin1Char('/') + file).toString(QUrl::FullyEncoded));
+        QVERIFY(!keys.contains("Path"));
+    }
     QStringList menu{programEntry, QStringLiteral("Vorlo FAQ.desktop"), QStringLiteral("Vorlo ReadMe.desktop")};
     if (instance != QLatin1String("prefs.dat")) {
         menu << QStringLiteral("Vorlo.desktop");
@@ -118,7 +137,6 @@ void TestShortcuts::entries()
     QCOMPARE(filesIn(homes.menu()), menu);
     // Pressed twice, one autostart entry.
     QCOMPARE(filesIn(homes.autostart()), QStringList{programEntry});
-    QCOMPARE(read(homes.autostart() + QLatin1Char('/') + programEntry), program);
 }
 
 void TestShortcuts::addMenuAtStart()

@@ -1,5 +1,7 @@
 #include "XdgDefaultHandlers.h"
 
+#include "XdgBaseDirs.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -111,10 +113,7 @@ QString XdgDefaultHandlers::queryDesktopId(const QString &scheme, int timeoutMs)
 QStringList XdgDefaultHandlers::dataDirs()
 {
     QStringList dirs;
-    QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    if (home.isEmpty())
-        home = QDir::homePath() + QLatin1String("/.local/share");
-    dirs << home;
+    dirs << XdgBaseDirs::dataHome();
     QString system = qEnvironmentVariable("XDG_DATA_DIRS");
     if (system.isEmpty())
         system = QStringLiteral("/usr/local/share/:/usr/share/");

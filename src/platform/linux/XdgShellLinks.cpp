@@ -1,5 +1,7 @@
 #include "XdgShellLinks.h"
 
+#include "XdgBaseDirs.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QSaveFile>
@@ -26,18 +28,6 @@ QString escapeValue(const QString &value)
     return out;
 }
 
-QString configHome()
-{
-    const QString dir = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return dir.isEmpty() ? QDir::homePath() + QLatin1String("/.config") : dir;
-}
-
-QString dataHome()
-{
-    const QString dir = qEnvironmentVariable("XDG_DATA_HOME");
-    return dir.isEmpty() ? QDir::homePath() + QLatin1String("/.local/share") : dir;
-}
-
 // A name that becomes a file name must stay one path component.
 bool isPlainName(const QString &name)
 {
@@ -49,8 +39,8 @@ bool isPlainName(const QString &name)
 
 QString XdgShellLinks::folderPath(Folder folder)
 {
-    return folder == Folder::Programs ? dataHome() + QLatin1String("/applications")
-                                      : configHome() + QLatin1String("/autostart");
+    return folder == Folder::Programs ? XdgBaseDirs::dataHome() + QLatin1String("/applications")
+                                      : XdgBaseDirs::configHome() + QLatin1String("/autostart");
 }
 
 bool XdgShellLinks::create(Folder folder, const QString &subFolder, const Link &link)
@@ -85,9 +75,10 @@ QByteArray XdgShellLinks::entryText(const Link &link)
         text += QLatin1String("Name=") + escapeValue(link.name) + QLatin1Char('\n');
         text += QLatin1String("Exec=") + escapeValue(words.join(QLatin1Char(' '))) + QLatin1Char('\n');
         text += QLatin1String("Terminal=false\n");
+        // Only applications have a working directory; a Link entry with one is invalid.
+        if (!link.workingDir.isEmpty())
+            text += QLatin1String("Path=") + escapeValue(link.workingDir) + QLatin1Char('\n');
     }
-    if (!link.workingDir.isEmpty())
-        text += QLatin1String("Path=") + escapeValue(link.workingDir) + QLatin1Char('\n');
     return text.toUtf8();
 }
 
