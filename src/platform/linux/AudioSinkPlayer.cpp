@@ -41,6 +41,14 @@ QByteArray widen24(const QByteArray &samples)
     return out;
 }
 
+// The device's position is reported in whole periods on some servers; a play within this
+// of the end has been heard.
+constexpr qint64 EndToleranceUs = 1000;
+// Bounds for looking at the position again: not in a tight loop while a stream is held
+// back, and not so late that the next sound starts after a noticeable gap.
+constexpr qint64 MinRecheckMs = 10;
+constexpr qint64 MaxRecheckMs = 50;
+
 } // namespace
 
 bool AudioSinkPlayer::playToEnd(const QString &fileName)
@@ -76,30 +84,34 @@ bool AudioSinkPlayer::play(const WavFile &wav)
 
     QAudioSink sink(device, format);
     QEventLoop loop;
-    QElapsedTimer clock;
     bool finished = false;
-    // The sink goes idle once the server has taken all data, which with a large server
-    // buffer is before the sound has been heard; stopping then would cut it off. So a play
-    // also lasts at least the sound's own length.
-    QTimer rest;
-    rest.setSingleShot(true);
-    rest.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&rest, &QTimer::timeout, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QObject::connect(&sink, &QAudioSink::stateChanged, &loop, [&](QAudio::State state) {
-        if (state == QAudio::StoppedState) {
-            rest.stop();
-            loop.quit();
-        } else if (state == QAudio::IdleState && !rest.isActive()) {
-            const qint64 remaining = wav.durationMs() - clock.elapsed();
-            if (remaining > 0) {
-                rest.start(static_cast<int>(remaining));
-                return;
-            }
+    // The sink goes idle once the server has taken all data, which is before the sound has
+    // been heard (long before on a server with a large buffer, or when it held the stream
+    // back at its start); stopping then would cut the sound off. The play ends when the
+    // device's position has reached the last sample, and never before the sound's own length
+    // (a device without a clock of its own, such as a null sink, can report a position ahead
+    // of time); until then it is looked at again when that sample is due.
+    const qint64 lengthUs = wav.frameCount() * 1000000 / wav.sampleRate();
+    QElapsedTimer clock;
+    QTimer due;
+    due.setSingleShot(true);
+    due.setTimerType(Qt::PreciseTimer);
+    const auto checkPlayed = [&] {
+        const qint64 leftUs = lengthUs - qMin(sink.processedUSecs(), clock.nsecsElapsed() / 1000);
+        if (leftUs <= EndToleranceUs) {
             finished = true;
             loop.quit();
+            return;
+        }
+        due.start(static_cast<int>(qBound<qint64>(MinRecheckMs, leftUs / 1000 + 1, MaxRecheckMs)));
+    };
+    QObject::connect(&due, &QTimer::timeout, &loop, checkPlayed);
+    QObject::connect(&sink, &QAudioSink::stateChanged, &loop, [&](QAudio::State state) {
+        if (state == QAudio::StoppedState) {
+            due.stop();
+            loop.quit();
+        } else if (state == QAudio::IdleState && !due.isActive()) {
+            checkPlayed();
         }
     });
     QTimer watchdog;
