@@ -8,6 +8,7 @@
 #include "net/TNMPOP3.h"
 #include "platform/InstanceMarker.h"
 #include "platform/Platform.h"
+#include "platform/Log.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -98,6 +99,7 @@ void TF_CheckerWindow::FormActivate()
         CoolTrayIcon1Click(this);
         applyTransparency();
     } catch (...) {
+        qCDebug(lcUi) << "start-up step failed:" << Log::currentError();
         // A failed start-up step ends the sequence silently; the window still shows.
         show();
     }
@@ -178,6 +180,7 @@ void TF_CheckerWindow::Button3Click()
     try {
         saveSettings();
     } catch (...) {
+        qCDebug(lcSettings) << "settings not saved at exit:" << Log::currentError();
         // An unwritable file must not keep the program from ending.
     }
     for (qint32 n = 1; n <= Accounts.slotCapacity(); ++n) {
@@ -187,6 +190,7 @@ void TF_CheckerWindow::Button3Click()
         try {
             client->RequestCloseSocket();
         } catch (...) {
+            qCDebug(lcCheck) << "account" << n << "not closed at exit:" << Log::currentError();
         }
         // A check may still be waiting inside this client: let its wait unwind first.
         client->deleteLater();

@@ -10,6 +10,7 @@
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
 #include "platform/GeneralError.h"
+#include "platform/Log.h"
 #include "platform/SoundPlayer.h"
 #include "platform/UserPrompts.h"
 
@@ -96,9 +97,12 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         pop->CertFingerprint = D().CertFingerprint;
         // Headers read from another server or for another user say nothing about this box.
         cache->bindTo(D().Host, D().UserID);
+        qCDebug(lcCheck) << "account" << n << "connecting to" << pop->Host << "port" << pop->Port << "security"
+                         << pop->Security;
     } catch (const std::exception &e) {
         failed = true;
         reason = reasonOf(e);
+        qCDebug(lcCheck) << "account" << n << "check not started:" << reason;
         setFieldColor(n, Colors.Error);
     }
 
@@ -110,6 +114,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
                 return;
             failed = true;
             reason = reasonOf(e);
+            qCDebug(lcCheck) << "account" << n << "connect failed:" << reason;
             setFieldColor(n, Colors.Error);
             D().Busy = false;
         }
@@ -117,12 +122,14 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
 
     if (!failed && !Quitting && pop && summary) {
         D().MailCount = pop->MailCount;
+        qCDebug(lcCheck) << "account" << n << "logged in," << D().MailCount << "messages";
         if (D().List && D().MailCount > 0) {
             summary->reset();
             CurrentListAccount = n;
             try {
                 pop->List();
             } catch (...) {
+                qCDebug(lcCheck) << "account" << n << "listing failed:" << Log::currentError();
             }
             TSummaryReader(pop, *summary, cache.get(), [this, pop] { return Quitting || !pop; }).read(D().MailCount);
             if (Quitting || !pop)
@@ -130,6 +137,7 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
             try {
                 TFilterEngine::evaluate(Filters, n, D().MailCount, *summary);
             } catch (...) {
+                qCDebug(lcCheck) << "account" << n << "filters failed:" << Log::currentError();
             }
             deletePending(n, pop, *summary);
             if (Quitting)
@@ -150,14 +158,20 @@ void TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         }
         if (pop && !Quitting) {
             try {
+                qCDebug(lcCheck) << "account" << n << "quit";
                 pop->Disconnect();
             } catch (...) {
+                qCDebug(lcCheck) << "account" << n << "quit failed:" << Log::currentError();
             }
         }
     }
     if (Quitting)
         return;
     endCycle(n, failed);
+    if (failed)
+        qCDebug(lcCheck) << "account" << n << "result: failed:" << reason;
+    else
+        qCDebug(lcCheck) << "account" << n << "result:" << D().MailCount << "messages";
     if (!failed)
         D().LastError.clear();
     else
@@ -183,6 +197,7 @@ void TF_CheckerWindow::deletePending(int n, TNMPOP3 *client, TMailSummary &summa
         if (Quitting || !pop)
             return;
         try {
+            qCDebug(lcCheck) << "account" << n << "deleting message" << line << "id" << id;
             pop->DeleteMailMessage(qint32(line));
             if (Quitting)
                 return;
@@ -194,6 +209,7 @@ void TF_CheckerWindow::deletePending(int n, TNMPOP3 *client, TMailSummary &summa
                                  TMailSummary::lineOf(summary.UniqueID, line));
             summary.removeLine(line);
         } catch (...) {
+            qCDebug(lcCheck) << "account" << n << "deleting message" << line << "failed:" << Log::currentError();
         }
     }
     summary.Pending.clear();

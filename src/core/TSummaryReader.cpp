@@ -3,6 +3,7 @@
 #include "core/TSummaryCache.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
+#include "platform/Log.h"
 
 TSummaryReader::TSummaryReader(TNMPOP3 *client, TMailSummary &summary, const TSummaryCache *cache,
                                std::function<bool()> stopped)
@@ -34,6 +35,7 @@ void TSummaryReader::readOneByOne(qint32 count)
             const QByteArray id = m_pop->UniqueID(k);
             m_summary.UniqueID.insert(k, id);
         } catch (...) {
+            qCDebug(lcCheck) << "summary of message" << k << "not read:" << Log::currentError();
         }
     }
 }
@@ -48,6 +50,7 @@ bool TSummaryReader::readIdListing(qint32 count)
             for (qint32 k = 1; k <= count; ++k)
                 m_ids.insert(k, ids.at(k));
     } catch (...) {
+        qCDebug(lcCheck) << "id listing not read:" << Log::currentError();
         // The connection is gone; every read that follows fails at once.
     }
     return true;
@@ -64,6 +67,7 @@ void TSummaryReader::readIds(qint32 first, qint32 last)
                 m_ids.insert(items.at(i).Number, r.Id);
         });
     } catch (...) {
+        qCDebug(lcCheck) << "ids" << first << "to" << last << "not read:" << Log::currentError();
     }
 }
 
@@ -100,6 +104,7 @@ void TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
                 m_placed = k;
             });
     } catch (...) {
+        qCDebug(lcCheck) << "summaries" << first << "to" << last << "not read:" << Log::currentError();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/UserPrompts.h"
+#include "platform/Log.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -76,11 +77,14 @@ void TEventLog::writeRecord(const QByteArray &event, const QByteArray &accountNa
                                                accountName, subject, sender, size, uniqueId);
         QFile file(fileName());
         // Append mode: copies of the program sharing the directory add whole records.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            qCDebug(lcCheck) << "log file not written:" << file.errorString();
             return;
+        }
         file.write(record);
         file.close();
     } catch (...) {
+        qCDebug(lcCheck) << "log record not written:" << Log::currentError();
         // The log never disturbs the deletion it records.
     }
 }

@@ -2,6 +2,7 @@
 
 #include "net/BusyScope.h"
 #include "net/Pop3Replies.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QPointer>
@@ -22,6 +23,12 @@ bool unsafeForWire(const QByteArray &text)
     return text.contains('\r') || text.contains('\n') || text.contains('\0');
 }
 
+// A command as the log may show it: never the password.
+QByteArray loggable(const QByteArray &command)
+{
+    return command.left(5).toUpper() == "PASS " ? QByteArray("PASS ****") : command;
+}
+
 } // namespace
 
 TNMPOP3::TNMPOP3(QObject *parent) : TPowersock(parent)
@@ -35,6 +42,7 @@ TNMPOP3::~TNMPOP3()
     try {
         TNMPOP3::Abort();
     } catch (...) {
+        qCDebug(lcPop3) << "abort on destruction failed:" << Log::currentError();
     }
 }
 
@@ -111,6 +119,7 @@ void TNMPOP3::Connect()
             if (implicitTls)
                 StartTLS(CertFingerprint);
             const QByteArray greeting = ReadLn();
+            qCDebug(lcPop3) << "greeting:" << withoutLineEnd(greeting);
             if (!accepted(greeting))
                 rejected(greeting);
             negotiateTls(mode, implicitTls);
@@ -128,6 +137,7 @@ void TNMPOP3::Connect()
             try {
                 Disconnect();
             } catch (...) {
+                qCDebug(lcPop3) << "quit after a failed connect failed:" << Log::currentError();
             }
             throw;
         }
@@ -346,7 +356,10 @@ void TNMPOP3::Disconnect()
 QByteArray TNMPOP3::Transaction(const QByteArray &command)
 {
     countCommand(command);
-    return TPowersock::Transaction(command);
+    qCDebug(lcPop3) << "sent:" << loggable(command);
+    const QByteArray reply = TPowersock::Transaction(command);
+    qCDebug(lcPop3) << "reply:" << withoutLineEnd(reply);
+    return reply;
 }
 
 void TNMPOP3::keepListedSize(qint32 msg, qint32 size)

@@ -1,4 +1,5 @@
 #include "net/TPowersock.h"
+#include "platform/Log.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -57,6 +58,7 @@ TPowersock::~TPowersock()
     try {
         TPowersock::Abort();
     } catch (...) {
+        qCDebug(lcNet) << "abort on destruction failed:" << Log::currentError();
     }
     Cancel();
     ++m_lookupGeneration;
@@ -94,6 +96,7 @@ QSslSocket *TPowersock::makeSocket()
             if (OnConnect)
                 OnConnect(this);
         } catch (...) {
+            qCDebug(lcNet) << "connect handler failed:" << Log::currentError();
         }
     });
     connect(s, &QSslSocket::readyRead, this, [this] {
@@ -102,6 +105,7 @@ QSslSocket *TPowersock::makeSocket()
             if (OnDataAvailable)
                 OnDataAvailable(this);
         } catch (...) {
+            qCDebug(lcNet) << "data handler failed:" << Log::currentError();
         }
     });
     connect(s, &QSslSocket::disconnected, this, &TPowersock::onSocketClosed);
@@ -142,6 +146,7 @@ void TPowersock::onSocketClosed()
         if (!DataAvailable())
             RequestCloseSocket();
     } catch (...) {
+        qCDebug(lcNet) << "close after the peer closed failed:" << Log::currentError();
     }
 }
 
@@ -169,6 +174,7 @@ void TPowersock::StatusMessage(qint32 level, const QString &text)
         if (OnStatus)
             OnStatus(this, Status);
     } catch (...) {
+        qCDebug(lcNet) << "status handler failed:" << Log::currentError();
     }
 }
 
@@ -203,6 +209,7 @@ void TPowersock::TimerFired()
     try {
         Abort();
     } catch (...) {
+        qCDebug(lcNet) << "abort after the time-out failed:" << Log::currentError();
     }
 }
 
@@ -281,6 +288,7 @@ void TPowersock::Connect()
             if (!guard || e.message() == QLatin1String("Host Lookup Timed Out")
                 || e.message() == QLatin1String("Host Lookup Canceled"))
                 throw;
+            qCDebug(lcNet) << "lookup of" << Host << "failed:" << e.message();
             m_remote = QHostAddress();
         }
         if (!m_remote.isNull())

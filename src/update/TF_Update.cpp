@@ -7,6 +7,7 @@
 #include "update/UpdateSite.h"
 
 #include "ui_TF_Update.h"
+#include "platform/Log.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -133,6 +134,7 @@ void TF_Update::Button1Click()
             addText(m_http->Body);
         }
     } catch (...) {
+        qCDebug(lcNet) << "update notice not read:" << Log::currentError();
         if (!self)
             return;
         ui->Memo1->clear();
@@ -160,6 +162,7 @@ QString TF_Update::DefaultBrowser()
     try {
         path = CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("http")));
     } catch (...) {
+        qCDebug(lcUi) << "default browser not found:" << Log::currentError();
         path.clear();
     }
     if (path.isEmpty())

@@ -10,6 +10,7 @@
 #include "settings/TIniFile.h"
 
 #include "platform/Platform.h"
+#include "platform/Log.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -130,6 +131,7 @@ void TF_EMailList::saveGeometrySettings()
         ini.writeInteger("EMailList", "X", x());
         ini.writeInteger("EMailList", "Y", y());
     } catch (...) {
+        qCDebug(lcSettings) << "mail list geometry not saved:" << Log::currentError();
         // An unwritable file must not stop the exit; the old geometry stays.
     }
 }

@@ -1,5 +1,6 @@
 #include "AudioSinkPlayer.h"
 
+#include "platform/Log.h"
 #include "platform/WavFile.h"
 
 #include <QAudioDevice>
@@ -54,8 +55,10 @@ constexpr qint64 MaxRecheckMs = 50;
 bool AudioSinkPlayer::playToEnd(const QString &fileName)
 {
     const std::optional<WavFile> wav = WavFile::load(fileName);
-    if (!wav)
+    if (!wav) {
+        qCDebug(lcSound) << "not a playable WAV file:" << fileName;
         return false;
+    }
     return play(*wav);
 }
 
@@ -63,8 +66,10 @@ bool AudioSinkPlayer::play(const WavFile &wav)
 {
     // Without a sound server there are no outputs; asking for them does not block.
     const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (outputs.isEmpty())
+    if (outputs.isEmpty()) {
+        qCDebug(lcSound) << "no audio output";
         return false;
+    }
     QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
         device = outputs.constFirst();
@@ -75,8 +80,10 @@ bool AudioSinkPlayer::play(const WavFile &wav)
     format.setSampleRate(wav.sampleRate());
     format.setChannelCount(wav.channelCount());
     format.setSampleFormat(sampleFormat(wav.encoding()));
-    if (!device.isFormatSupported(format))
+    if (!device.isFormatSupported(format)) {
+        qCDebug(lcSound) << "format not supported by" << device.description() << format;
         return false;
+    }
 
     QByteArray pcm = wav.encoding() == WavFile::Encoding::Int24 ? widen24(wav.samples()) : wav.samples();
     QBuffer buffer(&pcm);
@@ -121,13 +128,18 @@ bool AudioSinkPlayer::play(const WavFile &wav)
 
     clock.start();
     sink.start(&buffer);
-    if (sink.error() != QAudio::NoError && sink.error() != QAudio::UnderrunError)
+    if (sink.error() != QAudio::NoError && sink.error() != QAudio::UnderrunError) {
+        qCDebug(lcSound) << "sink not started:" << sink.error();
         return false;
+    }
     if (sink.state() != QAudio::StoppedState && !finished) {
         watchdog.start(static_cast<int>(qMin<qint64>(wav.durationMs() + GraceMs, 24 * 3600 * 1000)));
         loop.exec();
     }
     const bool ok = finished && (sink.error() == QAudio::NoError || sink.error() == QAudio::UnderrunError);
+    if (!ok)
+        qCDebug(lcSound) << "play failed: error" << sink.error() << "at" << sink.processedUSecs() << "of" << lengthUs
+                         << "us";
     QObject::disconnect(&sink, nullptr, &loop, nullptr);
     sink.stop();
     return ok;

@@ -1,5 +1,6 @@
 #include "WinSoundPlayer.h"
 
+#include "platform/Log.h"
 #include "platform/WavFile.h"
 
 #include <QEventLoop>
@@ -44,8 +45,10 @@ WAVEFORMATEXTENSIBLE waveFormat(const WavFile &wav)
 bool WinSoundPlayer::playToEnd(const QString &fileName)
 {
     const std::optional<WavFile> wav = WavFile::load(fileName);
-    if (!wav)
+    if (!wav) {
+        qCDebug(lcSound) << "not a playable WAV file:" << fileName;
         return false;
+    }
     return play(*wav);
 }
 
@@ -58,8 +61,10 @@ bool WinSoundPlayer::play(const WavFile &wav)
         return false;
     WAVEFORMATEXTENSIBLE format = waveFormat(wav);
     HWAVEOUT device = nullptr;
-    if (waveOutOpen(&device, WAVE_MAPPER, &format.Format, reinterpret_cast<DWORD_PTR>(done), 0, CALLBACK_EVENT)
-        != MMSYSERR_NOERROR) {
+    const MMRESULT opened =
+        waveOutOpen(&device, WAVE_MAPPER, &format.Format, reinterpret_cast<DWORD_PTR>(done), 0, CALLBACK_EVENT);
+    if (opened != MMSYSERR_NOERROR) {
+        qCDebug(lcSound) << "wave output not opened: error" << opened;
         CloseHandle(done);
         return false;
     }
@@ -96,5 +101,7 @@ bool WinSoundPlayer::play(const WavFile &wav)
     }
     waveOutClose(device);
     CloseHandle(done);
+    if (!finished)
+        qCDebug(lcSound) << "play failed or did not end in time";
     return finished;
 }
