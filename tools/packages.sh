@@ -3,7 +3,7 @@
 
 VORLO_BUILD_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev"
 # What the tests need besides the build: a POP3 server, audio, a virtual display.
-VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps"
+VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps mutter xwayland qt6-wayland dbus-daemon"
 
 vorlo_install_missing() {
     local missing=()
