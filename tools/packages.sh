@@ -6,7 +6,7 @@ VORLO_BUILD_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
 VORLO_RUN_PACKAGES="xdg-utils"
 # What the tests need besides the build: a POP3 server, audio, a virtual display, the desktop
 # entry validator and the MinGW compiler for the Windows syntax check.
-VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps desktop-file-utils g++-mingw-w64-x86-64"
+VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps desktop-file-utils g++-mingw-w64-x86-64 mutter xwayland qt6-wayland dbus-daemon"
 
 vorlo_install_missing() {
     local missing=()

@@ -3,6 +3,7 @@
 #include "core/TF_CheckerWindow.h"
 #include "desktop/TCheckerDesktop.h"
 #include "mail/ui/TF_EMailList.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/ExitSignals.h"
 #include "settings/ui/TF_Prefs.h"
 #include "update/TF_About.h"
@@ -12,6 +13,8 @@
 
 int main(int argc, char **argv)
 {
+    // Decided before Qt picks its platform plugin, which it does in the application object.
+    DisplayPlatform::applyBeforeApplication();
     TApplication app(argc, argv);
     // Installed first, so a request to end that comes during start-up waits in the event loop
     // for the exit procedure instead of killing the process unsaved.

@@ -1,4 +1,5 @@
 #include "core/TApplication.h"
+#include "platform/Log.h"
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -12,6 +13,7 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
+        qCDebug(lcUi) << "event handler failed:" << Log::currentError();
         return false;
     }
 }

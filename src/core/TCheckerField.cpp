@@ -55,8 +55,31 @@ void TCheckerField::paintEvent(QPaintEvent *)
     p.fillRect(rect(), color());
     TBevel::draw(p, rect(), m_bevel, TBevel::Raised);
     p.setPen(TCheckerColors::toQColor(m_textColorValue));
-    p.setFont(font());
+    p.setFont(textFont());
     p.drawText(rect(), Qt::AlignCenter, m_text);
+}
+
+QFont TCheckerField::textFont() const
+{
+    // The designed font, unless the count is wider than the space inside the bevel: then the
+    // largest smaller size that fits, so a long count is drawn whole instead of clipped.
+    const int room = width() - 2 * m_bevel;
+    QFont f = font();
+    const auto fits = [&] {
+        const QFontMetrics m(f);
+        // Smoothing reaches a pixel beyond the glyphs' outline on either side.
+        return qMax(m.horizontalAdvance(m_text), m.tightBoundingRect(m_text).width() + 2) < room;
+    };
+    const bool inPoints = f.pointSize() > 0;
+    int size = inPoints ? f.pointSize() : f.pixelSize();
+    while (size > 1 && !fits()) {
+        --size;
+        if (inPoints)
+            f.setPointSize(size);
+        else
+            f.setPixelSize(size);
+    }
+    return f;
 }
 
 void TCheckerField::mouseDoubleClickEvent(QMouseEvent *event)

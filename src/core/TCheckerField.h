@@ -26,6 +26,8 @@ public:
     int bevelWidth() const { return m_bevel; }
     void setPopupMenu(QMenu *menu) { m_menu = menu; }
     QMenu *popupMenu() const { return m_menu; }
+    // The font the text is drawn in.
+    QFont textFont() const;
 
 signals:
     void doubleClicked();

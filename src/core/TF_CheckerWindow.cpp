@@ -9,6 +9,7 @@
 #include "platform/InstanceMarker.h"
 #include "platform/Platform.h"
 #include "platform/SettingsDirectory.h"
+#include "platform/Log.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -103,6 +104,7 @@ void TF_CheckerWindow::FormActivate()
         CoolTrayIcon1Click(this);
         applyTransparency();
     } catch (...) {
+        qCDebug(lcUi) << "start-up step failed:" << Log::currentError();
         // A failed start-up step ends the sequence silently; the window still shows.
         show();
     }
@@ -183,6 +185,7 @@ void TF_CheckerWindow::Button3Click()
     try {
         saveSettings();
     } catch (...) {
+        qCDebug(lcSettings) << "settings not saved at exit:" << Log::currentError();
         // An unwritable file must not keep the program from ending.
     }
     for (qint32 n = 1; n <= Accounts.slotCapacity(); ++n) {
@@ -192,6 +195,7 @@ void TF_CheckerWindow::Button3Click()
         try {
             client->RequestCloseSocket();
         } catch (...) {
+            qCDebug(lcCheck) << "account" << n << "not closed at exit:" << Log::currentError();
         }
         // A check may still be waiting inside this client: let its wait unwind first.
         client->deleteLater();

@@ -12,6 +12,7 @@
 #include "net/ESockError.h"
 #include "platform/GeneralError.h"
 #include "settings/TIniFile.h"
+#include "platform/Log.h"
 #include "platform/SoundPlayer.h"
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
@@ -115,9 +116,12 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         pop->CertFingerprint = D().CertFingerprint;
         // Headers read from another server or for another user say nothing about this box.
         cache->bindTo(D().Host, D().UserID);
+        qCDebug(lcCheck) << "account" << n << "connecting to" << pop->Host << "port" << pop->Port << "security"
+                         << pop->Security;
     } catch (const std::exception &e) {
         failed = true;
         reason = reasonOf(e);
+        qCDebug(lcCheck) << "account" << n << "check not started:" << reason;
         setFieldColor(n, Colors.Error);
     }
 
@@ -131,6 +135,7 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         if (gone())
             co_return;
         if (failed) {
+            qCDebug(lcCheck) << "account" << n << "connect failed:" << reason;
             setFieldColor(n, Colors.Error);
             D().Busy = false;
         } else {
@@ -140,6 +145,7 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
 
     if (!failed && !gone() && pop && summary) {
         D().MailCount = pop->MailCount;
+        qCDebug(lcCheck) << "account" << n << "logged in," << D().MailCount << "messages";
         QList<qsizetype> marked;
         if (D().List && D().MailCount > 0) {
             summary->reset();
@@ -151,6 +157,7 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
                 failed = true;
                 reason = reasonOf(e);
             } catch (...) {
+                qCDebug(lcCheck) << "account" << n << "listing failed:" << Log::currentError();
             }
             if (gone() || !pop)
                 co_return;
@@ -162,6 +169,7 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
                 try {
                     TFilterEngine::evaluate(Filters, n, D().MailCount, *summary);
                 } catch (...) {
+                    qCDebug(lcCheck) << "account" << n << "filters failed:" << Log::currentError();
                 }
                 marked = co_await deletePending(pop, summary, gone);
                 if (gone())
@@ -183,10 +191,12 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         bool committed = false;
         if (pop) {
             try {
+                qCDebug(lcCheck) << "account" << n << "quit";
                 const bool connected = pop->Connected();
                 co_await pop->Disconnect();
                 committed = connected;
             } catch (...) {
+                qCDebug(lcCheck) << "account" << n << "quit failed:" << Log::currentError();
             }
             if (gone())
                 co_return;
@@ -206,6 +216,10 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
     if (gone())
         co_return;
     endCycle(n, failed);
+    if (failed)
+        qCDebug(lcCheck) << "account" << n << "result: failed:" << reason;
+    else
+        qCDebug(lcCheck) << "account" << n << "result:" << D().MailCount << "messages";
     if (!failed)
         D().LastError.clear();
     else
@@ -229,6 +243,7 @@ void TF_CheckerWindow::rememberSecurity(int n, const QByteArray &negotiated)
             ini.writeString(QByteArray::number(n), "Security", negotiated);
         } catch (...) {
             // Kept in memory; the next save writes it.
+            qCDebug(lcSettings) << "security of account" << n << "not written:" << Log::currentError();
         }
     }
 }
@@ -255,9 +270,11 @@ QCoro::Task<QList<qsizetype>> TF_CheckerWindow::deletePending(TNMPOP3 *client, s
         if (gone() || !pop || !pop->Connected())
             break;
         try {
+            qCDebug(lcCheck) << "deleting message" << line << "id" << summary->UniqueID.value(line);
             co_await pop->DeleteMailMessage(qint32(line));
             marked.append(line);
         } catch (...) {
+            qCDebug(lcCheck) << "deleting message" << line << "failed:" << Log::currentError();
         }
     }
     co_return marked;

@@ -10,6 +10,7 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
+#include "platform/Log.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -129,6 +130,7 @@ void TF_CheckerWindow::ResetConnection(int n)
         if (TNMPOP3 *client = Accounts.slot(n).Pop3)
             client->RequestCloseSocket();
     } catch (...) {
+        qCDebug(lcCheck) << "account" << n << "reset: closing failed:" << Log::currentError();
     }
     Accounts.data(n).Busy = false;
     setFieldColor(n, Colors.Error);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Log.h"
+
 #include <utility>
 
 // Runs a command the way every event handler of the program runs: a failure that escapes it
@@ -11,5 +13,6 @@ void runSilently(F &&f) noexcept
     try {
         std::forward<F>(f)();
     } catch (...) {
+        qCDebug(lcUi) << "event handler failed:" << Log::currentError();
     }
 }

@@ -3,6 +3,7 @@
 #include "core/TSummaryCache.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
+#include "platform/Log.h"
 
 TSummaryReader::TSummaryReader(TNMPOP3 *client, TMailSummary &summary, const TSummaryCache *cache,
                                std::function<bool()> stopped)
@@ -36,6 +37,7 @@ QCoro::Task<> TSummaryReader::readOneByOne(qint32 count)
                 break;
             m_summary.UniqueID.insert(k, id);
         } catch (...) {
+            qCDebug(lcCheck) << "summary of message" << k << "not read:" << Log::currentError();
             // A message the server refused is skipped; a connection that is gone ends the
             // reading, however many messages the server claimed.
             if (!m_pop || !m_pop->Connected())
@@ -54,6 +56,7 @@ QCoro::Task<bool> TSummaryReader::readIdListing(qint32 count)
             for (qint32 k = 1; k <= count; ++k)
                 m_ids.insert(k, ids.at(k));
     } catch (...) {
+        qCDebug(lcCheck) << "id listing not read:" << Log::currentError();
         // The connection is gone; every read that follows fails at once.
     }
     co_return true;
@@ -70,6 +73,7 @@ QCoro::Task<> TSummaryReader::readIds(qint32 first, qint32 last)
                 m_ids.insert(items.at(i).Number, r.Id);
         });
     } catch (...) {
+        qCDebug(lcCheck) << "ids" << first << "to" << last << "not read:" << Log::currentError();
     }
 }
 
@@ -106,6 +110,7 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
                 m_placed = k;
             });
     } catch (...) {
+        qCDebug(lcCheck) << "summaries" << first << "to" << last << "not read:" << Log::currentError();
     }
 }
 

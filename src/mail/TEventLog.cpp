@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/UserPrompts.h"
+#include "platform/Log.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -79,13 +80,16 @@ void TEventLog::writeRecord(const QByteArray &event, const QByteArray &accountNa
         // Subjects, senders and ids are private: the owner alone reads the log, one written
         // by an older version included.
         const QFile::Permissions own = QFile::ReadOwner | QFile::WriteOwner;
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append, own))
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append, own)) {
+            qCDebug(lcCheck) << "log file not written:" << file.errorString();
             return;
+        }
         if ((file.permissions() & ~(own | QFile::ReadUser | QFile::WriteUser)) != 0)
             file.setPermissions(own);
         file.write(record);
         file.close();
     } catch (...) {
+        qCDebug(lcCheck) << "log record not written:" << Log::currentError();
         // The log never disturbs the deletion it records.
     }
 }

@@ -1,4 +1,5 @@
 #include "mail/TFilterEngine.h"
+#include "platform/Log.h"
 
 #include <QByteArrayView>
 #include <QSet>
@@ -103,6 +104,7 @@ void TFilterEngine::evaluate(const QList<TFilter> &rules, qint32 account, qint32
             }
         }
     } catch (const SizeError &) {
+        qCDebug(lcCheck) << "filters of account" << account << "stopped: a size is not a number";
         // Ends this evaluation silently; the next check stops at the same place.
     }
 }

@@ -2,6 +2,7 @@
 
 #include "net/BusyScope.h"
 #include "net/Pop3Replies.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QPointer>
@@ -22,6 +23,12 @@ bool unsafeForWire(const QByteArray &text)
     return text.contains('\r') || text.contains('\n') || text.contains('\0');
 }
 
+// A command as the log may show it: never the password.
+QByteArray loggable(const QByteArray &command)
+{
+    return command.left(5).toUpper() == "PASS " ? QByteArray("PASS ****") : command;
+}
+
 } // namespace
 
 TNMPOP3::TNMPOP3(QObject *parent) : TPowersock(parent)
@@ -35,6 +42,7 @@ TNMPOP3::~TNMPOP3()
     try {
         TNMPOP3::Abort();
     } catch (...) {
+        qCDebug(lcPop3) << "abort on destruction failed:" << Log::currentError();
     }
 }
 
@@ -113,6 +121,7 @@ QCoro::Task<> TNMPOP3::Connect()
             if (implicitTls)
                 co_await StartTLS(CertFingerprint);
             const QByteArray greeting = co_await ReadLn();
+            qCDebug(lcPop3) << "greeting:" << withoutLineEnd(greeting);
             if (!accepted(greeting))
                 rejected(greeting);
             const bool upgraded = co_await negotiateTls(mode, implicitTls);
@@ -141,6 +150,7 @@ QCoro::Task<> TNMPOP3::Connect()
             try {
                 co_await Disconnect();
             } catch (...) {
+                qCDebug(lcPop3) << "quit after a failed connect failed:" << Log::currentError();
             }
             std::rethrow_exception(failure);
         }
@@ -370,7 +380,10 @@ QCoro::Task<> TNMPOP3::Disconnect()
 QCoro::Task<QByteArray> TNMPOP3::Transaction(QByteArray command)
 {
     countCommand(command);
-    co_return co_await TPowersock::Transaction(std::move(command));
+    qCDebug(lcPop3) << "sent:" << loggable(command);
+    QByteArray reply = co_await TPowersock::Transaction(std::move(command));
+    qCDebug(lcPop3) << "reply:" << withoutLineEnd(reply);
+    co_return reply;
 }
 
 bool TNMPOP3::keepListedSize(qint32 msg, qint32 size, qint32 received)

@@ -4,6 +4,7 @@
 
 #include "net/BusyScope.h"
 #include "net/Pop3Replies.h"
+#include "platform/Log.h"
 
 #include <QPointer>
 
@@ -46,6 +47,7 @@ public:
                 continue;
             const QByteArray line = commandText(c);
             m_pop.countCommand(line);
+            qCDebug(lcPop3) << "sent:" << line;
             text += line + "\r\n";
             ++m_inFlight;
         }
@@ -132,6 +134,7 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
         } catch (...) {
             if (!self)
                 throw EAbortError("Socket readln aborted");
+            qCDebug(lcPop3) << "batch handler failed:" << Log::currentError();
             return false;
         }
         if (!self)

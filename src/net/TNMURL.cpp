@@ -1,4 +1,5 @@
 #include "net/TNMURL.h"
+#include "platform/Log.h"
 
 #include <exception>
 
@@ -31,6 +32,7 @@ QByteArray TNMURL::Encode()
     try {
         return encode(InputString);
     } catch (const std::exception &e) {
+        qCDebug(lcNet) << "encoding failed:" << e.what();
         // Out of memory for a huge input: the caller still gets its data back.
         if (OnError)
             OnError(this, QStringLiteral("Error during encode"), QString::fromLocal8Bit(e.what()));

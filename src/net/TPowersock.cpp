@@ -1,4 +1,5 @@
 #include "net/TPowersock.h"
+#include "platform/Log.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -61,6 +62,7 @@ TPowersock::~TPowersock()
     try {
         TPowersock::Abort();
     } catch (...) {
+        qCDebug(lcNet) << "abort on destruction failed:" << Log::currentError();
     }
     Cancel();
     ++m_lookupGeneration;
@@ -101,6 +103,7 @@ QSslSocket *TPowersock::makeSocket()
             if (OnConnect)
                 OnConnect(this);
         } catch (...) {
+            qCDebug(lcNet) << "connect handler failed:" << Log::currentError();
         }
     });
     connect(s, &QSslSocket::readyRead, this, [this] {
@@ -110,6 +113,7 @@ QSslSocket *TPowersock::makeSocket()
             if (OnDataAvailable)
                 OnDataAvailable(this);
         } catch (...) {
+            qCDebug(lcNet) << "data handler failed:" << Log::currentError();
         }
     });
     // A send that waits for the socket to take everything is woken by its progress.
@@ -154,6 +158,7 @@ void TPowersock::onSocketClosed()
         if (!DataAvailable())
             RequestCloseSocket();
     } catch (...) {
+        qCDebug(lcNet) << "close after the peer closed failed:" << Log::currentError();
     }
 }
 
@@ -182,6 +187,7 @@ void TPowersock::StatusMessage(qint32 level, const QString &text)
         if (OnStatus)
             OnStatus(this, Status);
     } catch (...) {
+        qCDebug(lcNet) << "status handler failed:" << Log::currentError();
     }
 }
 
@@ -210,6 +216,7 @@ void TPowersock::TimerFired()
     try {
         Abort();
     } catch (...) {
+        qCDebug(lcNet) << "abort after the time-out failed:" << Log::currentError();
     }
 }
 
@@ -291,6 +298,7 @@ QCoro::Task<> TPowersock::Connect()
             if (!guard || e.message() == QLatin1String("Host Lookup Timed Out")
                 || e.message() == QLatin1String("Host Lookup Canceled"))
                 throw;
+            qCDebug(lcNet) << "lookup of" << Host << "failed:" << e.message();
             m_remote = QHostAddress();
         }
         if (!m_remote.isNull())

@@ -7,6 +7,7 @@
 #include "update/UpdateSite.h"
 
 #include "ui_TF_Update.h"
+#include "platform/Log.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -127,6 +128,7 @@ QCoro::Task<> TF_Update::Button1Click()
         co_await m_http->Get(UpdateSite::noticeUrl());
     } catch (...) {
         ok = false;
+        qCDebug(lcNet) << "update notice not read:" << Log::currentError();
     }
     if (!self)
         co_return;
@@ -161,6 +163,7 @@ QString TF_Update::DefaultBrowser()
     try {
         path = CommandLines::programOf(DefaultHandlers::instance().openCommand(QStringLiteral("http")));
     } catch (...) {
+        qCDebug(lcUi) << "default browser not found:" << Log::currentError();
         path.clear();
     }
     if (path.isEmpty())

@@ -62,6 +62,8 @@ private slots:
     void blinkPhases();
     void layoutPassClearsError();
     void shownCount();
+    void countFitsTheField_data();
+    void countFitsTheField();
     void placementCorrection_data();
     void placementCorrection();
     void resizeKeepsHiddenAccounts();
@@ -382,6 +384,46 @@ void TestCheckerWindow::shownCount()
     QCOMPARE(w.Accounts.data(1).ZeroBase, 7);
     w.setFieldText(1, QString::number(9 - w.Accounts.data(1).ZeroBase));
     QCOMPARE(f->text(), QStringLiteral("2"));
+}
+
+void TestCheckerWindow::countFitsTheField_data()
+{
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<bool>("designedSize");
+    QTest::newRow("one digit") << QStringLiteral("7") << true;
+    QTest::newRow("three digits") << QStringLiteral("123") << false;
+    QTest::newRow("four digits") << QStringLiteral("1234") << false;
+}
+
+// The count's ink, found as the pixels that differ from the empty field, lies inside the field;
+// a short count keeps the designed size.
+void TestCheckerWindow::countFitsTheField()
+{
+    QFETCH(QString, count);
+    QFETCH(bool, designedSize);
+    CheckerFixture fx;
+    fx.writeIni(iniWith("", {""}));
+    TF_CheckerWindow &w = fx.start();
+    stopTimers(w);
+    TCheckerField *f = w.EShowVar(1);
+    w.setFieldText(1, QString());
+    const QImage empty = f->grab().toImage();
+    w.setFieldText(1, count);
+    const QImage drawn = f->grab().toImage();
+    QCOMPARE(drawn.size(), empty.size());
+
+    QRect ink;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixel(x, y) != empty.pixel(x, y))
+                ink |= QRect(x, y, 1, 1);
+    const QString where = QStringLiteral("ink %1,%2 %3x%4 in a field of %5x%6")
+                              .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())
+                              .arg(drawn.width()).arg(drawn.height());
+    QVERIFY2(!ink.isEmpty(), qPrintable(where));
+    QVERIFY2(ink.left() > 0 && ink.top() > 0 && ink.right() < drawn.width() - 1 && ink.bottom() < drawn.height() - 1,
+             qPrintable(where));
+    QCOMPARE(f->textFont() == f->font(), designedSize);
 }
 
 void TestCheckerWindow::placementCorrection_data()

@@ -1,4 +1,5 @@
 // Start-up: the command line, reading the settings file, and writing the whole state back.
+#include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
 #include "core/TCheckerField.h"
@@ -324,7 +325,7 @@ void TestStartupSettings::userIdReachesServerAsBytes()
         TIniFile::encodeStoredPassword("secret") + "\r\nSecurity=none\r\n");
     TF_CheckerWindow &w = fx.start();
     w.Accounts.slot(1).CheckTimer->stop();
-    w.checkmail(1, w.Accounts.slot(1).Pop3);
+    QCoro::waitFor(w.checkmail(1, w.Accounts.slot(1).Pop3));
     QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 5000);
     QVERIFY2(server.errors().isEmpty(), qPrintable(server.errors().join('\n')));
     QCOMPARE(server.received().value(0), QByteArray("USER j\xF6rg"));

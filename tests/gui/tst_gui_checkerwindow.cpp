@@ -7,6 +7,7 @@
 #include "core/TCheckerField.h"
 #include "desktop/TCheckerDesktop.h"
 #include "desktop/TCoolTrayIcon.h"
+#include "gui/XTools.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -17,6 +18,9 @@
 #include <QtTest>
 
 namespace {
+using XTools::geometryFromTheDisplay;
+using XTools::run;
+
 QByteArray settings(const QByteArray &main)
 {
     return "[Main]\nECount=3\nColorSet=blue\nRound=1\ndefaultX=200\ndefaultY=150\n" + main +
@@ -41,38 +45,6 @@ QRgb rgbAt(const QImage &image, QPoint p)
     return image.pixel(p) & 0xFFFFFF;
 }
 
-// Runs a program of the X tools to its end (bounded) and returns what it printed.
-QByteArray run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(10000)) {
-        p.kill();
-        p.waitForFinished(2000);
-        return {};
-    }
-    return p.readAllStandardOutput();
-}
-
-// Where the display has the window titled "Vorlo": x, y, width, height.
-QRect geometryFromTheDisplay()
-{
-    const QByteArray ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                                           QStringLiteral("^Vorlo$")});
-    const QByteArrayList list = ids.trimmed().split('\n');
-    if (list.size() != 1 || list.constFirst().isEmpty())
-        return {};
-    const QByteArray shell = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                                             QStringLiteral("--shell"),
-                                                             QString::fromLatin1(list.constFirst())});
-    QHash<QByteArray, int> values;
-    for (const QByteArray &line : shell.split('\n')) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0)
-            values.insert(line.left(eq), line.mid(eq + 1).toInt());
-    }
-    return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"), values.value("HEIGHT"));
-}
 } // namespace
 
 class TestGuiCheckerWindow : public QObject

@@ -20,6 +20,10 @@ struct WavBuilder
     qint64 frames = 800;
     bool oddChunkFirst = false; // a "LIST" chunk of odd size before "fmt "
     qint64 dataSizeOverride = -1;
+    double amplitude = 0.5;
+    // The last markerFrames frames are a loud 500 Hz tone, so a recording
+    // shows whether the end of the sound was heard.
+    qint64 markerFrames = 0;
 
     static void put16(QByteArray &out, quint16 v) { out.append(char(v & 0xff)).append(char(v >> 8)); }
     static void put32(QByteArray &out, quint32 v) { put16(out, quint16(v & 0xffff)); put16(out, quint16(v >> 16)); }
@@ -29,7 +33,9 @@ struct WavBuilder
         QByteArray out;
         const int bytes = bits / 8;
         for (qint64 f = 0; f < frames; ++f) {
-            const double s = 0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(f) / rate);
+            const bool marker = f >= frames - markerFrames;
+            const double s = marker ? 0.95 * std::sin(2 * std::numbers::pi * 500.0 * double(f) / rate)
+                                    : amplitude * std::sin(2 * std::numbers::pi * 440.0 * double(f) / rate);
             for (int c = 0; c < channels; ++c) {
                 if (format == 3 || (format == 0xFFFE && subFormat == 3)) {
                     const float v = float(s);

@@ -1,5 +1,6 @@
 #include "platform/linux/AudioSinkPlayer.h"
 
+#include "SinkRecorder.h"
 #include "WavBuilder.h"
 
 #include <QAudioDevice>
@@ -9,6 +10,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 // Playing sounds to their end on a private sound server with a null sink.
@@ -25,6 +27,72 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QVERIFY2(!QMediaDevices::audioOutputs().isEmpty(), "no audio output: is the pulseaudio fixture running?");
+    }
+
+    // The first sounds of a process are the ones a server tends to hold back at their start:
+    // each play must still last until its last sample was heard, the next one follows at once,
+    // and the event loop keeps running meanwhile.
+    void soundsPlayWholeOneAfterTheOther()
+    {
+        if (!SinkRecorder::available())
+            QSKIP("parec is not installed");
+        WavBuilder builder;
+        builder.rate = 44100;
+        builder.amplitude = 0.2;
+        builder.frames = builder.rate * 45 / 100;
+        builder.markerFrames = builder.rate / 20;
+        QVERIFY(builder.writeTo(file("marked.wav")));
+
+        // Started without waiting for it: the sink is still idle when the first sound starts.
+        SinkRecorder recorder;
+        recorder.start();
+
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastBeat = 0;
+        qint64 longestStall = 0;
+        QTimer beat;
+        connect(&beat, &QTimer::timeout, this, [&] {
+            longestStall = qMax(longestStall, clock.elapsed() - lastBeat);
+            lastBeat = clock.elapsed();
+        });
+        beat.start(20);
+        AudioSinkPlayer player;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(player.playToEnd(file("marked.wav")));
+        beat.stop();
+        QVERIFY2(longestStall < 500, qPrintable(QStringLiteral("event loop stalled for %1 ms").arg(longestStall)));
+        QVERIFY(clock.elapsed() >= 3 * 450);
+
+        const qint64 played = recorder.recordedMs();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.recordedMs() > played + 200, 10000);
+        recorder.stop();
+        const QList<SinkRecorder::Run> runs = recorder.runs();
+        QString heard;
+        for (const SinkRecorder::Run &run : runs)
+            heard += QStringLiteral("%1@%2+%3 ").arg("SQL"[int(run.level)]).arg(run.startMs).arg(run.lengthMs);
+
+        // Every marker whole, and between one marker and the next sound only a short pause.
+        const qsizetype markers = std::count_if(runs.cbegin(), runs.cend(), [](const SinkRecorder::Run &run) {
+            return run.level == SinkRecorder::Level::Loud;
+        });
+        QVERIFY2(markers == 3, qPrintable(heard));
+        int seen = 0;
+        for (qsizetype i = 0; i < runs.size(); ++i) {
+            if (runs[i].level != SinkRecorder::Level::Loud)
+                continue;
+            ++seen;
+            QVERIFY2(runs[i].lengthMs >= 40 && runs[i].lengthMs <= 60, qPrintable(heard));
+            QVERIFY2(i > 0 && runs[i - 1].level == SinkRecorder::Level::Quiet, qPrintable(heard));
+            if (seen < markers) {
+                qsizetype next = i + 1;
+                if (next < runs.size() && runs[next].level == SinkRecorder::Level::Silence) {
+                    QVERIFY2(runs[next].lengthMs <= 250, qPrintable(heard));
+                    ++next;
+                }
+                QVERIFY2(next < runs.size() && runs[next].level == SinkRecorder::Level::Quiet, qPrintable(heard));
+            }
+        }
     }
 
     void playsToTheEnd_data()
@@ -75,19 +143,6 @@ private slots:
         clock.start();
         QVERIFY(AudioSinkPlayer().playToEnd(file("sox.wav")));
         QVERIFY(clock.elapsed() >= 500);
-    }
-
-    void soundsPlayOneAfterTheOther()
-    {
-        WavBuilder builder;
-        builder.frames = builder.rate * 3 / 10;
-        QVERIFY(builder.writeTo(file("short.wav")));
-        AudioSinkPlayer player;
-        QElapsedTimer clock;
-        clock.start();
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(player.playToEnd(file("short.wav")));
-        QVERIFY(clock.elapsed() >= 900);
     }
 
     void failures_data()

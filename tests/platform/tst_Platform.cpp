@@ -1,3 +1,4 @@
+#include "platform/DisplayPlatform.h"
 #include "platform/Platform.h"
 #include "platform/SettingsDirectory.h"
 
@@ -119,6 +120,33 @@ private slots:
                      QFile::Permissions());
         }
         QVERIFY(!QFile::exists(root.filePath(QStringLiteral("work/relative"))));
+    }
+
+    void displayPlatform_data()
+    {
+        QTest::addColumn<QStringList>("environment"); // NAME=value
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray x11 = "xcb;wayland";
+        QTest::newRow("X11 session") << QStringList{"DISPLAY=:0", "XDG_SESSION_TYPE=x11"} << QByteArray();
+        QTest::newRow("Wayland with XWayland") << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"} << x11;
+        QTest::newRow("Wayland by session type") << QStringList{"XDG_SESSION_TYPE=wayland", "DISPLAY=:1"} << x11;
+        QTest::newRow("Wayland without XWayland") << QStringList{"WAYLAND_DISPLAY=wayland-0"} << QByteArray();
+        QTest::newRow("empty DISPLAY") << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY="} << QByteArray();
+        QTest::newRow("user chose Wayland")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0", "QT_QPA_PLATFORM=wayland"} << QByteArray();
+        QTest::newRow("user chose offscreen")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0", "QT_QPA_PLATFORM=offscreen"} << QByteArray();
+        QTest::newRow("no display at all") << QStringList{} << QByteArray();
+    }
+
+    void displayPlatform()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QByteArray, expected);
+        QProcessEnvironment env;
+        for (const QString &entry : std::as_const(environment))
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+        QCOMPARE(DisplayPlatform::choose(env), expected);
     }
 };
 

@@ -22,6 +22,9 @@ flags=(-fsyntax-only -std=c++20 -Wall -Wextra
 for module in "" QtCore QtGui QtWidgets QtNetwork QtMultimedia; do
     flags+=(-isystem "$qt/$module")
 done
+# QCoro's headers are plain C++ over Qt: the same ones serve the Windows check.
+qcoro="${VORLO_QCORO_INCLUDE:-/usr/include/qcoro6}"
+flags+=(-isystem "$qcoro" -isystem "$qcoro/qcoro")
 autogen=0
 while IFS= read -r dir; do
     flags+=(-I "$dir")

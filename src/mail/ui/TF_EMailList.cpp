@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "platform/TextBytes.h"
+#include "platform/Log.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -131,6 +132,7 @@ void TF_EMailList::saveGeometrySettings()
         ini.writeInteger("EMailList", "X", x());
         ini.writeInteger("EMailList", "Y", y());
     } catch (...) {
+        qCDebug(lcSettings) << "mail list geometry not saved:" << Log::currentError();
         // An unwritable file must not stop the exit; the old geometry stays.
     }
 }

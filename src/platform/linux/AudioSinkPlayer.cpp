@@ -1,5 +1,6 @@
 #include "AudioSinkPlayer.h"
 
+#include "platform/Log.h"
 #include "platform/WavFile.h"
 
 #include <QAudioDevice>
@@ -41,13 +42,23 @@ QByteArray widen24(const QByteArray &samples)
     return out;
 }
 
+// The device's position is reported in whole periods on some servers; a play within this
+// of the end has been heard.
+constexpr qint64 EndToleranceUs = 1000;
+// Bounds for looking at the position again: not in a tight loop while a stream is held
+// back, and not so late that the next sound starts after a noticeable gap.
+constexpr qint64 MinRecheckMs = 10;
+constexpr qint64 MaxRecheckMs = 50;
+
 } // namespace
 
 bool AudioSinkPlayer::playToEnd(const QString &fileName)
 {
     const std::optional<WavFile> wav = WavFile::load(fileName);
-    if (!wav)
+    if (!wav) {
+        qCDebug(lcSound) << "not a playable WAV file:" << fileName;
         return false;
+    }
     return play(*wav);
 }
 
@@ -55,8 +66,10 @@ bool AudioSinkPlayer::play(const WavFile &wav)
 {
     // Without a sound server there are no outputs; asking for them does not block.
     const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (outputs.isEmpty())
+    if (outputs.isEmpty()) {
+        qCDebug(lcSound) << "no audio output";
         return false;
+    }
     QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
         device = outputs.constFirst();
@@ -67,8 +80,10 @@ bool AudioSinkPlayer::play(const WavFile &wav)
     format.setSampleRate(wav.sampleRate());
     format.setChannelCount(wav.channelCount());
     format.setSampleFormat(sampleFormat(wav.encoding()));
-    if (!device.isFormatSupported(format))
+    if (!device.isFormatSupported(format)) {
+        qCDebug(lcSound) << "format not supported by" << device.description() << format;
         return false;
+    }
 
     QByteArray pcm = wav.encoding() == WavFile::Encoding::Int24 ? widen24(wav.samples()) : wav.samples();
     QBuffer buffer(&pcm);
@@ -76,30 +91,34 @@ bool AudioSinkPlayer::play(const WavFile &wav)
 
     QAudioSink sink(device, format);
     QEventLoop loop;
-    QElapsedTimer clock;
     bool finished = false;
-    // The sink goes idle once the server has taken all data, which with a large server
-    // buffer is before the sound has been heard; stopping then would cut it off. So a play
-    // also lasts at least the sound's own length.
-    QTimer rest;
-    rest.setSingleShot(true);
-    rest.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&rest, &QTimer::timeout, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QObject::connect(&sink, &QAudioSink::stateChanged, &loop, [&](QAudio::State state) {
-        if (state == QAudio::StoppedState) {
-            rest.stop();
-            loop.quit();
-        } else if (state == QAudio::IdleState && !rest.isActive()) {
-            const qint64 remaining = wav.durationMs() - clock.elapsed();
-            if (remaining > 0) {
-                rest.start(static_cast<int>(remaining));
-                return;
-            }
+    // The sink goes idle once the server has taken all data, which is before the sound has
+    // been heard (long before on a server with a large buffer, or when it held the stream
+    // back at its start); stopping then would cut the sound off. The play ends when the
+    // device's position has reached the last sample, and never before the sound's own length
+    // (a device without a clock of its own, such as a null sink, can report a position ahead
+    // of time); until then it is looked at again when that sample is due.
+    const qint64 lengthUs = wav.frameCount() * 1000000 / wav.sampleRate();
+    QElapsedTimer clock;
+    QTimer due;
+    due.setSingleShot(true);
+    due.setTimerType(Qt::PreciseTimer);
+    const auto checkPlayed = [&] {
+        const qint64 leftUs = lengthUs - qMin(sink.processedUSecs(), clock.nsecsElapsed() / 1000);
+        if (leftUs <= EndToleranceUs) {
             finished = true;
             loop.quit();
+            return;
+        }
+        due.start(static_cast<int>(qBound<qint64>(MinRecheckMs, leftUs / 1000 + 1, MaxRecheckMs)));
+    };
+    QObject::connect(&due, &QTimer::timeout, &loop, checkPlayed);
+    QObject::connect(&sink, &QAudioSink::stateChanged, &loop, [&](QAudio::State state) {
+        if (state == QAudio::StoppedState) {
+            due.stop();
+            loop.quit();
+        } else if (state == QAudio::IdleState && !due.isActive()) {
+            checkPlayed();
         }
     });
     QTimer watchdog;
@@ -109,13 +128,18 @@ bool AudioSinkPlayer::play(const WavFile &wav)
 
     clock.start();
     sink.start(&buffer);
-    if (sink.error() != QAudio::NoError && sink.error() != QAudio::UnderrunError)
+    if (sink.error() != QAudio::NoError && sink.error() != QAudio::UnderrunError) {
+        qCDebug(lcSound) << "sink not started:" << sink.error();
         return false;
+    }
     if (sink.state() != QAudio::StoppedState && !finished) {
         watchdog.start(static_cast<int>(qMin<qint64>(wav.durationMs() + GraceMs, 24 * 3600 * 1000)));
         loop.exec();
     }
     const bool ok = finished && (sink.error() == QAudio::NoError || sink.error() == QAudio::UnderrunError);
+    if (!ok)
+        qCDebug(lcSound) << "play failed: error" << sink.error() << "at" << sink.processedUSecs() << "of" << lengthUs
+                         << "us";
     QObject::disconnect(&sink, nullptr, &loop, nullptr);
     sink.stop();
     return ok;

@@ -5,12 +5,12 @@
 class WavFile;
 
 // Plays a WAV file (parsed by WavFile) on the default audio output through QAudioSink and
-// waits in the event loop until the sink has played it out.
+// waits in the event loop until the device has played the last sample.
 class AudioSinkPlayer : public SoundPlayer
 {
 public:
     // Time allowed beyond the sound's length before a play counts as failed: a sound server
-    // reports the end of a stream late (up to about two seconds on a null sink).
+    // may hold a stream back for a while (about two seconds on a null sink).
     static constexpr int GraceMs = 5000;
 
     bool playToEnd(const QString &fileName) override;

@@ -8,6 +8,7 @@
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 #include "settings/ui/TF_Prefs.h"
+#include "platform/Log.h"
 
 #include <QButtonGroup>
 #include <QFileInfo>
@@ -115,6 +116,7 @@ void TPrefsSoundPage::play(const QString &fileName)
     try {
         played = SoundPlayer::instance().playToEnd(fileName);
     } catch (...) {
+        qCDebug(lcSound) << "play failed:" << Log::currentError();
         played = false;
     }
     if (!dialog)
