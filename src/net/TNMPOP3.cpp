@@ -121,7 +121,7 @@ void TNMPOP3::Connect()
             const QByteArray stat = Transaction("STAT");
             if (!accepted(stat))
                 rejected(stat);
-            MailCount = StrToIntDef(NthField(stat, ' ', 2), 0);
+            MailCount = Pop3Parse::statCount(stat);
             if (MailCount > MaxMailCount || MailCount < 0) {
                 const qint32 claimed = MailCount;
                 MailCount = 0;
@@ -174,7 +174,7 @@ bool TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
     if (implicitTls)
         return false;
     const bool offered = std::any_of(Capabilities.cbegin(), Capabilities.cend(), [](const QByteArray &c) {
-        return NthField(c, ' ', 1).trimmed().toUpper() == "STLS";
+        return Pop3Parse::capabilityName(c).toUpper() == "STLS";
     });
     if (!offered) {
         // "starttls" is also what "auto" stores once it has seen the upgrade: the offer
@@ -229,14 +229,14 @@ void TNMPOP3::List()
         if (failure)
             continue;
         if (!OnList) {
-            keepListedSize(StrToIntDef(NthField(line, ' ', 1), 0), StrToIntDef(NthField(line, ' ', 2), 0), received);
+            const Pop3Parse::Listed listed = Pop3Parse::sizeLineOrZero(line);
+            keepListedSize(listed.number, listed.size, received);
             continue;
         }
         // A bad line fails the listing, but only after its end has been read, so the next
         // command does not take the rest of the listing for its reply.
         try {
-            const qint32 msg = StrToInt(NthField(line, ' ', 1));
-            const qint32 size = StrToInt(NthField(line, ' ', 2));
+            const auto [msg, size] = Pop3Parse::sizeLine(line);
             // Only numbers of this box, each once, and none ahead of the lines received:
             // handed on, a number a server made up would make a handler that files sizes
             // by number grow its lists far beyond what was sent, or shift them.
@@ -287,12 +287,7 @@ void TNMPOP3::readHeader()
     for (;;) {
         const QByteArray raw = readReplyLine(budget, "header");
         const QByteArray line = withoutLineEnd(raw);
-        if (raw.startsWith("Subject:"))
-            Summary.Subject = line.mid(8);
-        if (raw.startsWith("From:"))
-            Summary.From = line.mid(5);
-        if (raw.startsWith("Message-ID:"))
-            Summary.MessageId = raw.mid(12, 256);
+        Pop3Parse::takeHeaderField(Summary, raw);
         if (Summary.Header.size() >= HeaderLineLimit) {
             RequestCloseSocket();
             throw EGeneralError(QStringLiteral("The header exceeds its limit"));
@@ -305,7 +300,7 @@ void TNMPOP3::readHeader()
 
 void TNMPOP3::takeSize(const QByteArray &reply)
 {
-    Summary.Bytes = StrToInt(NthField(reply, ' ', 3).trimmed());
+    Summary.Bytes = Pop3Parse::sizeReply(reply);
 }
 
 QByteArray TNMPOP3::UniqueID(qint32 n)
@@ -315,12 +310,13 @@ QByteArray TNMPOP3::UniqueID(qint32 n)
     BusyScope busy(this);
     CheckConnection();
     const QByteArray reply = Transaction("UIDL " + QByteArray::number(n));
-    if (NthField(reply, ' ', 1) != "+OK") {
+    const std::optional<QByteArray> id = Pop3Parse::uniqueIdReply(reply);
+    if (!id) {
         if (OnFailure)
             OnFailure(this);
         rejected(reply);
     }
-    return NthField(reply, ' ', 3);
+    return *id;
 }
 
 void TNMPOP3::DeleteMailMessage(qint32 n)
@@ -331,7 +327,7 @@ void TNMPOP3::DeleteMailMessage(qint32 n)
     CheckConnection();
     const QByteArray reply = Transaction("DELE " + QByteArray::number(n));
     // No reply at all is no confirmation: the message was not marked.
-    const bool failed = reply.isEmpty() || NthField(reply, ' ', 1) == "-ERR";
+    const bool failed = reply.isEmpty() || Pop3Parse::negative(reply);
     if (failed) {
         if (OnFailure)
             OnFailure(this);
@@ -384,7 +380,7 @@ void TNMPOP3::countCommand(const QByteArray &command)
 bool TNMPOP3::hasCapability(const QByteArray &name) const
 {
     return std::any_of(Capabilities.cbegin(), Capabilities.cend(), [&](const QByteArray &c) {
-        return NthField(c, ' ', 1).trimmed().compare(name, Qt::CaseInsensitive) == 0;
+        return Pop3Parse::capabilityName(c).compare(name, Qt::CaseInsensitive) == 0;
     });
 }
 
