@@ -1,11 +1,14 @@
-# Sourced by tools/run and tools/test: installs the Debian packages that are missing.
+# Sourced by tools/run, tools/test and tools/fuzz: installs the Debian packages that are missing.
 # Usage: vorlo_install_missing pkg...
 
-VORLO_BUILD_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev qcoro-qt6-dev"
+VORLO_BUILD_PACKAGES="g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev qcoro-qt6-dev"
 # What the program runs: xdg-mime and xdg-open find and start the mail program and the viewer.
 VORLO_RUN_PACKAGES="xdg-utils"
+# The fuzz targets (tools/fuzz): clang with its libFuzzer and sanitizer runtimes.
+VORLO_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 # What the tests need besides the build: a POP3 server, audio, a virtual display, the desktop
-# entry validator and the MinGW compiler for the Windows syntax check.
+# entry validator and the MinGW compiler for the Windows syntax check, headless mutter with
+# Xwayland for the Wayland session check.
 VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps desktop-file-utils g++-mingw-w64-x86-64 mutter xwayland qt6-wayland dbus-daemon"
 
 vorlo_install_missing() {
@@ -32,7 +35,13 @@ vorlo_install_missing() {
 vorlo_configure_and_build() {
     local build_dir="$1"
     shift
-    cmake -S "$VORLO_ROOT" -B "$build_dir" -G Ninja "$@"
+    local launcher=()
+    # Rebuilds, and the three builds of a CI run, reuse what was compiled before.
+    if command -v ccache >/dev/null 2>&1; then
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$VORLO_ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+    fi
+    cmake -S "$VORLO_ROOT" -B "$build_dir" -G Ninja "${launcher[@]}" "$@"
     if [ -n "${VORLO_BUILD_TARGET:-}" ]; then
         cmake --build "$build_dir" --parallel "$(nproc)" --target "$VORLO_BUILD_TARGET"
     else

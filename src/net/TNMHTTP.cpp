@@ -1,5 +1,7 @@
 #include "net/TNMHTTP.h"
 
+#include "net/HttpResponseHead.h"
+#include "net/HttpUrl.h"
 #include "net/TNMURL.h"
 
 #include <QFile>
@@ -11,31 +13,6 @@ namespace {
 
 const char *const Verbs[] = {"GET ", "OPTIONS ", "HEAD ", "POST ", "PUT ", "PATCH ", "COPY ",
                              "MOVE ", "DELETE ", "LINK ", "UNLINK ", "TRACE "};
-
-const char *const CutShort = "Connection closed before the response was complete";
-
-// The status of a reply line: its second blank-separated field, when that is a number that
-// fits the reply number; 0 for anything else (a server that does not speak HTTP).
-qint16 statusNumber(const QByteArray &line)
-{
-    const QByteArray field = TPowersock::NthField(line, ' ', 2).trimmed();
-    if (field.isEmpty() || field.size() > 5)
-        return 0;
-    for (const char c : field)
-        if (c < '0' || c > '9')
-            return 0;
-    const qint32 value = field.toInt();
-    return value > 32767 ? 0 : qint16(value);
-}
-
-QByteArray withoutLineEnd(QByteArray line)
-{
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return line;
-}
 
 // Form data "name=value&..." with every name and value encoded and the separators kept,
 // so the server can still split the fields.
@@ -191,65 +168,15 @@ QCoro::Task<bool> TNMHTTP::runPass(qint32 pass)
 
 void TNMHTTP::ParseURL(const QString &url)
 {
-    if (url.isEmpty())
-        throw EGeneralError(QStringLiteral("Empty URL"));
-    // Control characters and blanks would break the request line or add header lines.
-    for (const QChar c : url)
-        if (c.unicode() <= 0x20 || c.unicode() == 0x7F)
-            throw EGeneralError(QStringLiteral("Invalid character in URL"));
-    if (Port == 0)
+    const HttpUrl parts = HttpUrl::parse(url);
+    if (parts.port != 0)
+        Port = parts.port;
+    else if (Port == 0)
         Port = 80;
-
-    // "//" names a server only where it opens the URL's first slash ("http://host/...",
-    // "//host/..."); a "//" inside a path does not.
-    const qsizetype firstSlash = url.indexOf(QLatin1Char('/'));
-    const bool hasServer = firstSlash >= 0 && url.mid(firstSlash, 2) == QLatin1String("//");
-    QString path;
-    QString hostPart;
-    if (hasServer) {
-        const qsizetype third = url.indexOf(QLatin1Char('/'), firstSlash + 2);
-        path = third < 0 ? QString() : url.mid(third);
-        hostPart = url.mid(firstSlash + 2, third < 0 ? -1 : third - firstSlash - 2);
-    } else if (firstSlash >= 0) {
-        path = url.mid(firstSlash);
-        hostPart = url.left(firstSlash);
-    } else {
-        hostPart = url;
-    }
-
-    // A scheme comes before any slash; a colon in a path ("/a:b") is not one.
-    const qsizetype colon = url.indexOf(QLatin1Char(':'));
-    if (colon >= 0 && (firstSlash < 0 || colon < firstSlash)) {
-        const QString scheme = url.left(colon).toLower();
-        if (scheme == QLatin1String("gopher"))
-            Port = 70;
-        else if (scheme == QLatin1String("ftp"))
-            Port = 21;
-        else if (scheme == QLatin1String("https"))
-            throw EGeneralError(QStringLiteral("HTTP Secure Socket is not supported"));
-        else
-            Port = 80;
-    }
-
-    const qsizetype portColon = hostPart.indexOf(QLatin1Char(':'));
-    if (portColon >= 0) {
-        const QByteArray digits = hostPart.mid(portColon + 1).toUtf8();
-        const qint32 port = StrToInt(digits);
-        // Only 16 bits reach the socket: a larger number would silently name another port.
-        if (port < 1 || port > 65535)
-            throw EGeneralError(QStringLiteral("Not a valid port: '%1'").arg(QString::fromUtf8(digits)));
-        Port = port;
-        hostPart.truncate(portColon);
-    }
-    if (!hostPart.isEmpty())
-        Host = hostPart;
-
-    m_url = url;
-    if (path.isEmpty()) {
-        path = QStringLiteral("/");
-        m_url += QLatin1Char('/');
-    }
-    m_path = path.toUtf8();
+    if (!parts.host.isEmpty())
+        Host = parts.host;
+    m_url = parts.url;
+    m_path = parts.path;
 }
 
 void TNMHTTP::buildHead()
@@ -312,11 +239,7 @@ QCoro::Task<> TNMHTTP::readResponseHead()
     } else {
         Header.clear();
     }
-    qint64 headBytes = 0;
     auto keep = [&](const QByteArray &line) {
-        headBytes += line.size();
-        if (headBytes > MaxHeadBytes)
-            throw EGeneralError(QStringLiteral("Response header too long"));
         if (OutputFileMode) {
             if (headFile.write(line) != line.size())
                 throw EGeneralError(QStringLiteral("Cannot write file %1").arg(headFile.fileName()));
@@ -325,32 +248,16 @@ QCoro::Task<> TNMHTTP::readResponseHead()
         }
     };
 
-    const QByteArray status = co_await ReadLn();
-    // A server that closes without a word has sent no response, not a good one.
-    if (status.isEmpty())
-        throw EGeneralError(QStringLiteral("Connection closed without a response"));
-    ReplyNumber = statusNumber(status);
-    keep(status);
-    const bool http = status.startsWith("HTTP/");
-    for (;;) {
+    HttpResponseHead head(MaxHeadBytes);
+    for (bool more = true; more;) {
         const QByteArray line = co_await ReadLn();
-        if (line.isEmpty()) {
-            // An HTTP head always ends with an empty line; without it the reply was cut.
-            if (http)
-                throw EGeneralError(QString::fromLatin1(CutShort));
-            break;
-        }
-        keep(line);
-        if (line == "\n" || line == "\r\n")
-            break;
-        const QByteArray field = NthField(line, ' ', 1).toUpper();
-        const QByteArray rest = withoutLineEnd(line.mid(field.size() + 1));
-        if (field == "SET-COOKIE:")
-            m_cookie = rest;
-        else if (field == "LOCATION:")
-            m_location = rest;
-        else if (field == "CONTENT-LENGTH:")
-            BytesTotal = qMax(0, StrToIntDef(rest.trimmed(), 0));
+        more = head.take(line);
+        if (head.belongs())
+            keep(line);
+        ReplyNumber = head.status();
+        m_cookie = head.cookie();
+        m_location = head.location();
+        BytesTotal = head.contentLength();
     }
 }
 
@@ -370,5 +277,5 @@ QCoro::Task<> TNMHTTP::readBody()
     // announced was cut. HEAD, 204 and 304 replies announce a length without sending it.
     const bool bodyExpected = m_kind != CmdType::CmdHEAD && ReplyNumber != 204 && ReplyNumber != 304;
     if (bodyExpected && BytesRecvd < BytesTotal)
-        throw EGeneralError(QString::fromLatin1(CutShort));
+        throw EGeneralError(QString::fromLatin1(HttpResponseHead::CutShort));
 }

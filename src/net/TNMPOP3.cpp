@@ -131,7 +131,7 @@ QCoro::Task<> TNMPOP3::Connect()
             const QByteArray stat = co_await Transaction("STAT");
             if (!accepted(stat))
                 rejected(stat);
-            MailCount = StrToIntDef(NthField(stat, ' ', 2), 0);
+            MailCount = Pop3Parse::statCount(stat);
             if (MailCount > MaxMailCount || MailCount < 0) {
                 const qint32 claimed = MailCount;
                 MailCount = 0;
@@ -188,7 +188,7 @@ QCoro::Task<bool> TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)
     if (implicitTls)
         co_return false;
     const bool offered = std::any_of(Capabilities.cbegin(), Capabilities.cend(), [](const QByteArray &c) {
-        return NthField(c, ' ', 1).trimmed().toUpper() == "STLS";
+        return Pop3Parse::capabilityName(c).toUpper() == "STLS";
     });
     if (!offered) {
         // "starttls" is also what "auto" stores once it has seen the upgrade: the offer
@@ -243,14 +243,14 @@ QCoro::Task<> TNMPOP3::List()
         if (failure)
             continue;
         if (!OnList) {
-            keepListedSize(StrToIntDef(NthField(line, ' ', 1), 0), StrToIntDef(NthField(line, ' ', 2), 0), received);
+            const Pop3Parse::Listed listed = Pop3Parse::sizeLineOrZero(line);
+            keepListedSize(listed.number, listed.size, received);
             continue;
         }
         // A bad line fails the listing, but only after its end has been read, so the next
         // command does not take the rest of the listing for its reply.
         try {
-            const qint32 msg = StrToInt(NthField(line, ' ', 1));
-            const qint32 size = StrToInt(NthField(line, ' ', 2));
+            const auto [msg, size] = Pop3Parse::sizeLine(line);
             // Only numbers of this box, each once, and none ahead of the lines received:
             // handed on, a number a server made up would make a handler that files sizes
             // by number grow its lists far beyond what was sent, or shift them.
@@ -301,12 +301,7 @@ QCoro::Task<> TNMPOP3::readHeader()
     for (;;) {
         const QByteArray raw = co_await readReplyLine(budget, "header");
         const QByteArray line = withoutLineEnd(raw);
-        if (raw.startsWith("Subject:"))
-            Summary.Subject = line.mid(8);
-        if (raw.startsWith("From:"))
-            Summary.From = line.mid(5);
-        if (raw.startsWith("Message-ID:"))
-            Summary.MessageId = raw.mid(12, 256);
+        Pop3Parse::takeHeaderField(Summary, raw);
         if (Summary.Header.size() >= HeaderLineLimit) {
             RequestCloseSocket();
             throw EGeneralError(QStringLiteral("The header exceeds its limit"));
@@ -319,7 +314,7 @@ QCoro::Task<> TNMPOP3::readHeader()
 
 void TNMPOP3::takeSize(const QByteArray &reply)
 {
-    Summary.Bytes = StrToInt(NthField(reply, ' ', 3).trimmed());
+    Summary.Bytes = Pop3Parse::sizeReply(reply);
 }
 
 QCoro::Task<QByteArray> TNMPOP3::UniqueID(qint32 n)
@@ -329,12 +324,13 @@ QCoro::Task<QByteArray> TNMPOP3::UniqueID(qint32 n)
     BusyScope busy(this);
     CheckConnection();
     const QByteArray reply = co_await Transaction("UIDL " + QByteArray::number(n));
-    if (NthField(reply, ' ', 1) != "+OK") {
+    const std::optional<QByteArray> id = Pop3Parse::uniqueIdReply(reply);
+    if (!id) {
         if (OnFailure)
             OnFailure(this);
         rejected(reply);
     }
-    co_return NthField(reply, ' ', 3);
+    co_return *id;
 }
 
 QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
@@ -345,7 +341,7 @@ QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
     CheckConnection();
     const QByteArray reply = co_await Transaction("DELE " + QByteArray::number(n));
     // No reply at all is no confirmation: the message was not marked.
-    const bool failed = reply.isEmpty() || NthField(reply, ' ', 1) == "-ERR";
+    const bool failed = reply.isEmpty() || Pop3Parse::negative(reply);
     if (failed) {
         if (OnFailure)
             OnFailure(this);
@@ -404,7 +400,7 @@ void TNMPOP3::countCommand(const QByteArray &command)
 bool TNMPOP3::hasCapability(const QByteArray &name) const
 {
     return std::any_of(Capabilities.cbegin(), Capabilities.cend(), [&](const QByteArray &c) {
-        return NthField(c, ' ', 1).trimmed().compare(name, Qt::CaseInsensitive) == 0;
+        return Pop3Parse::capabilityName(c).compare(name, Qt::CaseInsensitive) == 0;
     });
 }
 

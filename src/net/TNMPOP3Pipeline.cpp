@@ -173,9 +173,9 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
                     summaryOk = guarded([&] { takeSize(status); });
             } else {
                 const QByteArray status = co_await pipe.statusOf(j);
-                if (NthField(status, ' ', 1) == "+OK") {
+                if (const std::optional<QByteArray> id = Pop3Parse::uniqueIdReply(status)) {
                     result.IdRead = true;
-                    result.Id = NthField(status, ' ', 3);
+                    result.Id = *id;
                 } else if (OnFailure) {
                     guarded([&] { OnFailure(this); });
                 }
@@ -217,13 +217,13 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
             continue;
         // Numbers that are not 1, 2, 3 ... up to the count make every id doubtful, and a
         // doubtful id could delete the wrong message: the caller asks message by message.
-        if (ids.size() > qsizetype(MailCount) || StrToIntDef(NthField(raw, ' ', 1), -1) != ids.size()) {
+        const Pop3Parse::ListedId listed = Pop3Parse::idLine(raw);
+        if (ids.size() > qsizetype(MailCount) || listed.number != ids.size()) {
             agrees = false;
             ids.clear();
             continue;
         }
-        // Field 2 of "n id" as received, as UniqueID takes field 3 of "+OK n id".
-        ids.append(NthField(raw, ' ', 2));
+        ids.append(listed.id);
     }
     if (!agrees || ids.size() != qsizetype(MailCount) + 1)
         co_return QByteArrayList();

@@ -8,8 +8,8 @@
 #include "fixtures/Dovecot.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
-#include "platform/fake/RecordingSoundPlayer.h"
-#include "platform/fake/ScriptedUserPrompts.h"
+#include "fakes/RecordingSoundPlayer.h"
+#include "fakes/ScriptedUserPrompts.h"
 
 #include <QtTest>
 

@@ -4,9 +4,9 @@
 
 #include "core/TCheckerField.h"
 #include "core/TFormHooks.h"
-#include "platform/fake/FixedDefaultHandlers.h"
-#include "platform/fake/RecordingProcessLauncher.h"
-#include "platform/fake/ScriptedUserPrompts.h"
+#include "fakes/FixedDefaultHandlers.h"
+#include "fakes/RecordingProcessLauncher.h"
+#include "fakes/ScriptedUserPrompts.h"
 
 #include <QAction>
 #include <QMenu>

@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <memory>
 
 namespace {
 
@@ -34,8 +35,8 @@ private:
         while (QTcpSocket *client = m_server.nextPendingConnection()) {
             client->setParent(this);
             auto *server = new QTcpSocket(this);
-            auto *fromServer = new QByteArray;
-            connect(server, &QObject::destroyed, this, [fromServer] { delete fromServer; });
+            // Owned by the connection below, which goes with the socket.
+            auto fromServer = std::make_shared<QByteArray>();
             connect(client, &QTcpSocket::readyRead, this, [this, client, server] {
                 const QByteArray bytes = client->readAll();
                 m_sent += bytes;

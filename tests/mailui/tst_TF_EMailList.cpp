@@ -6,7 +6,7 @@
 #include "mail/TMailSummary.h"
 #include "mail/ui/TF_EMailList.h"
 #include "mail/ui/TMailListModel.h"
-#include "platform/fake/ScriptedUserPrompts.h"
+#include "fakes/ScriptedUserPrompts.h"
 #include "settings/TIniFile.h"
 
 #include <QAction>

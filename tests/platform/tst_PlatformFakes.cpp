@@ -1,8 +1,8 @@
-#include "platform/fake/FixedDefaultHandlers.h"
-#include "platform/fake/FolderShellLinks.h"
-#include "platform/fake/RecordingProcessLauncher.h"
-#include "platform/fake/RecordingSoundPlayer.h"
-#include "platform/fake/ScriptedUserPrompts.h"
+#include "fakes/FixedDefaultHandlers.h"
+#include "fakes/FolderShellLinks.h"
+#include "fakes/RecordingProcessLauncher.h"
+#include "fakes/RecordingSoundPlayer.h"
+#include "fakes/ScriptedUserPrompts.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,8 +4,8 @@
 // with every question answered from a script and sounds recorded instead of played.
 #include "core/TF_CheckerWindow.h"
 #include "desktop/TCheckerDesktop.h"
-#include "platform/fake/RecordingSoundPlayer.h"
-#include "platform/fake/ScriptedUserPrompts.h"
+#include "fakes/RecordingSoundPlayer.h"
+#include "fakes/ScriptedUserPrompts.h"
 #include "settings/TIniFile.h"
 #include "settings/ui/TF_Prefs.h"
 #include "fixtures/SettingsDir.h"

@@ -1,9 +1,9 @@
 // The update check dialog: its form, "Check Now" against a scripted server on loopback,
 // the wait, destruction during a request, and "Visit Homepage".
 #include "fixtures/ScriptServer.h"
-#include "platform/fake/FixedDefaultHandlers.h"
-#include "platform/fake/RecordingProcessLauncher.h"
-#include "platform/fake/ScriptedUserPrompts.h"
+#include "fakes/FixedDefaultHandlers.h"
+#include "fakes/RecordingProcessLauncher.h"
+#include "fakes/ScriptedUserPrompts.h"
 #include "update/TF_Update.h"
 
 #include <QGroupBox>

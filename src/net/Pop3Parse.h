@@ -1,0 +1,66 @@
+#pragma once
+
+#include "net/TSummary.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+// The POP3 client's reading of server lines, on bytes alone: no socket, so each case can be
+// tested and fuzzed without a server. Fields are split at single blanks, as the server
+// sends them; numbers are strict 32-bit decimals. Lines are as received unless a function
+// says otherwise.
+namespace Pop3Parse {
+
+// A reply the client goes on with: "+OK" within its first field.
+bool accepted(const QByteArray &reply);
+// The first field is exactly "+OK" (the unique-id reply is read only then).
+bool positive(const QByteArray &reply);
+// The first field is exactly "-ERR".
+bool negative(const QByteArray &reply);
+
+// The line without its terminator (CR LF or a bare LF).
+QByteArray withoutLineEnd(const QByteArray &line);
+
+// The message count of a "+OK count size" STAT reply; 0 when it is not a number.
+qint32 statCount(const QByteArray &reply);
+
+// One line "n value" of a listing.
+struct Listed
+{
+    qint32 number = 0;
+    qint32 size = 0;
+};
+// A size listing line "n size" (without its line end); raises EGeneralError naming the
+// field that is not a number.
+Listed sizeLine(const QByteArray &line);
+// The same with 0 for a field that is not a number.
+Listed sizeLineOrZero(const QByteArray &line);
+// The size of a "+OK n size" reply to "LIST n"; raises EGeneralError when it is no number.
+qint32 sizeReply(const QByteArray &reply);
+
+// One line "n id" of the unique-id listing: the number (-1 when it is none) and the id
+// exactly as received, its line end kept, as uniqueIdReply keeps it.
+struct ListedId
+{
+    qint32 number = -1;
+    QByteArray id;
+};
+ListedId idLine(const QByteArray &line);
+// The id of a "+OK n id" reply to "UIDL n"; none unless the reply is positive.
+std::optional<QByteArray> uniqueIdReply(const QByteArray &reply);
+
+// The header fields a summary keeps, from one raw line (line end included) of a TOP reply:
+// "Subject:" and "From:" take the rest of the line without its end; "Message-ID:" takes at
+// most 256 bytes after its colon and blank, line end included. Names match case-sensitively
+// at the start of the line; other lines change nothing.
+void takeHeaderField(TSummary &summary, const QByteArray &raw);
+
+// The capability a CAPA line names: its first word, trimmed (case as sent).
+QByteArray capabilityName(const QByteArray &line);
+
+// The "<...>" timestamp of a greeting, brackets included; empty when there is none. Only
+// a well-formed one counts: no blank or control byte inside, an "@" in it.
+QByteArray greetingTimestamp(const QByteArray &greeting);
+
+} // namespace Pop3Parse
