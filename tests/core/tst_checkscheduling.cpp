@@ -54,6 +54,8 @@ void TestCheckScheduling::timersRearmWithAccountPeriods()
     QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 2, 5000);
     QCOMPARE(w.Accounts.slot(1).CheckTimer->interval(), 410);
     QCOMPARE(w.Accounts.slot(2).CheckTimer->interval(), 420);
+    // A coarse timer would round 410 and 420 to the same tick.
+    QCOMPARE(w.Accounts.slot(2).CheckTimer->timerType(), Qt::PreciseTimer);
     QTRY_VERIFY_WITH_TIMEOUT(server.completedCount() >= 6, 5000);
     QCOMPARE(w.EShowVar(2)->text(), QStringLiteral("0"));
     QVERIFY(server.errors().isEmpty());
@@ -188,7 +190,8 @@ void TestCheckScheduling::guards()
     QVERIFY(server.setScript(quickSession));
     QVERIFY(server.listen());
     CheckerFixture fx;
-    fx.writeIni(accounts(server.port(), {"Active=1\n", "Active=1\n"}));
+    // Going online again must not start checks of its own here: only the commands below do.
+    fx.writeIni(accounts(server.port(), {"Active=1\n", "Active=1\n"}, "CheckAllWhenGoingOnline=0\n"));
     TF_CheckerWindow &w = fx.start();
     w.Accounts.data(2).Host = "127.0.0.1:";
     for (int n = 1; n <= 2; ++n)
