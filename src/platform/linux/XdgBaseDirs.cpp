@@ -6,7 +6,7 @@ namespace {
 
 QString baseDir(const char *variable, const QString &fallback)
 {
-    // The specification says relative values are invalid and to be ignored.
+    // Relative values name no base directory and are ignored.
     const QString dir = qEnvironmentVariable(variable);
     return QDir::isAbsolutePath(dir) ? dir : QDir::homePath() + fallback;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The user's base directories of the XDG specification; unset or relative values give the
+// The user's XDG base directories; unset or relative values give the
 // defaults under the home folder.
 namespace XdgBaseDirs {
 
