@@ -4,7 +4,7 @@
 //   tools/dovecot-test-server stop /tmp/bench-dovecot.env
 // Prints wall and CPU time (medians) per mailbox size and the process's peak resident memory.
 #include "fixtures/SyncWait.h"
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "fixtures/Dovecot.h"
 #include "net/TNMPOP3.h"
 #include "settings/TIniFile.h"

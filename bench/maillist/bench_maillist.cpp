@@ -3,7 +3,7 @@
 // Prints the median times of showing the combined view of 20 accounts (1,250 and 2,500
 // messages each) and of "Delete All Mails" on one account of 5,000 and 10,000 messages, each
 // including the grid's repaint.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "mail/TMailSummary.h"
 #include "mail/ui/TF_EMailList.h"
 
@@ -52,7 +52,7 @@ struct Mailboxes
             }
             checker->Accounts.data(n).MailCount = messages;
         }
-        list = std::make_unique<TF_EMailList>();
+        list = std::make_unique<TF_EMailList>(*checker);
         list->showAccount(0);
         QCoreApplication::processEvents(); // the window gets exposed, so repaints really paint
     }

@@ -12,7 +12,7 @@
 #include "fixtures/SyncWait.h"
 #include "DelayProxy.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "fixtures/Dovecot.h"
 #include "net/TNMPOP3.h"
 #include "settings/TIniFile.h"

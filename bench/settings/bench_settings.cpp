@@ -2,7 +2,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_settings [runs]
 // Prints the median times of the start-up load (the checker window's whole start) and of a
 // whole save, for 100 and 1000 accounts with 100 filter rules.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Program entry: the application object, the forms in their order, the message loop.
-#include "core/TApplication.h"
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TApplication.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "desktop/TCheckerDesktop.h"
 #include "mail/ui/TF_EMailList.h"
 #include "platform/DisplayPlatform.h"
@@ -25,10 +25,10 @@ int main(int argc, char **argv)
     auto *checker = new TF_CheckerWindow(arguments);
     // The checker window's own parts: tray icon, transparency, program icon.
     TCheckerDesktop::install(*checker);
-    QPointer<TF_Prefs> prefs = new TF_Prefs;
+    QPointer<TF_Prefs> prefs = new TF_Prefs(*checker);
     QPointer<TF_About> about = new TF_About;
     QPointer<TF_Update> update = new TF_Update;
-    QPointer<TF_EMailList> mailList = new TF_EMailList;
+    QPointer<TF_EMailList> mailList = new TF_EMailList(*checker);
     checker->setAboutBox(about);
     checker->setUpdateDialog(update);
 

@@ -1,9 +1,7 @@
 #include "core/TAccountTable.h"
 
-#include "core/TCheckerField.h"
 #include "net/TNMPOP3.h"
 
-#include <QAction>
 #include <QTimer>
 
 TAccountTable::TAccountTable()
@@ -31,14 +29,6 @@ void TAccountTable::removeAccountData(qint32 k)
     --AccountCount;
 }
 
-qint32 TAccountTable::slotOfField(const QObject *field) const
-{
-    for (qint32 n = 1; n <= AccountCount; ++n)
-        if (field && m_slots[n].Field == field)
-            return n;
-    return 0;
-}
-
 qint32 TAccountTable::slotOfTimer(const QObject *timer) const
 {
     for (qint32 n = 1; n <= AccountCount; ++n)
@@ -55,10 +45,10 @@ qint32 TAccountTable::slotOfPop3(const QObject *client) const
     return 0;
 }
 
-qint32 TAccountTable::slotOfItem(QAction *TAccountSlot::*member, const QObject *item) const
+qint32 TAccountTable::slotOfSerial(quint64 serial) const
 {
     for (qint32 n = 1; n <= AccountCount; ++n)
-        if (item && m_slots[n].*member == item)
+        if (serial != 0 && m_data[n].Serial == serial)
             return n;
     return 0;
 }

@@ -8,8 +8,7 @@
 class QObject;
 
 // The one shared model: accounts numbered 1..AccountCount, each a data part that moves on
-// deletion and an object part that stays with its slot. Element 0 holds no account, except
-// that its AccountListItem is the "All Accounts" entry.
+// deletion and an object part that stays with its slot. Element 0 holds no account.
 class TAccountTable
 {
 public:
@@ -34,11 +33,10 @@ public:
     void removeAccountData(qint32 k);
 
     // Lookups; 0 when the object belongs to no account.
-    qint32 slotOfField(const QObject *field) const;
     qint32 slotOfTimer(const QObject *timer) const;
     qint32 slotOfPop3(const QObject *client) const;
-    // `member` picks the item column, e.g. &TAccountSlot::CheckNowItem.
-    qint32 slotOfItem(QAction *TAccountSlot::*member, const QObject *item) const;
+    // Where the account with this identity sits now; 0 once it is deleted.
+    qint32 slotOfSerial(quint64 serial) const;
 
     // The identity of the account in slot n, handed out on first use.
     quint64 serialOf(qint32 n);

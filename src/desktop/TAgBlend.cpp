@@ -1,6 +1,6 @@
 #include "desktop/TAgBlend.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 
 #include <QWidget>
 

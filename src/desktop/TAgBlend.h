@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TFormHooks.h"
+#include "core/ui/TFormHooks.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "desktop/TCheckerDesktop.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "desktop/TAgBlend.h"
 #include "desktop/TCoolTrayIcon.h"
@@ -32,9 +32,9 @@ TCoolTrayIcon *TCheckerDesktop::createTrayIcon(TF_CheckerWindow &window)
     window.setTrayIcon(tray);
     ITrayIcon *registered = tray;
     // The window must never call a freed icon; at the window's own end it is gone already.
-    QObject::connect(tray, &QObject::destroyed, [registered] {
-        if (F_CheckerWindow && F_CheckerWindow->trayIcon() == registered)
-            F_CheckerWindow->setTrayIcon(nullptr);
+    QObject::connect(tray, &QObject::destroyed, [registered, checker = QPointer<TF_CheckerWindow>(&window)] {
+        if (checker && checker->trayIcon() == registered)
+            checker->setTrayIcon(nullptr);
     });
     // The exit procedure frees the icon, which takes it out of the status area.
     QObject::connect(&window, &TF_CheckerWindow::exiting, &window, [icon = QPointer<TCoolTrayIcon>(tray)] {
@@ -49,9 +49,9 @@ TAgBlend *TCheckerDesktop::createTransparency(TF_CheckerWindow &window)
     blend->setObjectName(QStringLiteral("AgBlend1"));
     window.setTransparency(blend);
     ITransparency *registered = blend;
-    QObject::connect(blend, &QObject::destroyed, [registered] {
-        if (F_CheckerWindow && F_CheckerWindow->transparency() == registered)
-            F_CheckerWindow->setTransparency(nullptr);
+    QObject::connect(blend, &QObject::destroyed, [registered, checker = QPointer<TF_CheckerWindow>(&window)] {
+        if (checker && checker->transparency() == registered)
+            checker->setTransparency(nullptr);
     });
     return blend;
 }

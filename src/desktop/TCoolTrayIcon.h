@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TFormHooks.h"
+#include "core/ui/TFormHooks.h"
 
 #include <QIcon>
 #include <QMenu>

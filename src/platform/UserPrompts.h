@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <QCoro/QCoroTask>
 #include <optional>
 
 class QWidget;
@@ -25,6 +26,10 @@ public:
                                          const QString &initial) = 0;
     // The "Enter Password" dialog of the check; empty optional when cancelled.
     virtual std::optional<QString> password(const QString &prompt) = 0;
+    // The same question asked by a running check: it suspends the check until the answer and
+    // never runs a loop of its own, so other checks go on meanwhile. By default it asks
+    // `password` at once.
+    [[nodiscard]] virtual QCoro::Task<std::optional<QString>> askPassword(const QString &prompt);
     // A file-open dialog; empty optional when cancelled.
     virtual std::optional<QString> openFile(QWidget *parent, const QString &caption, const QString &dir,
                                             const QString &filter) = 0;
@@ -33,5 +38,8 @@ public:
 
     // The program-wide instance; tests replace it with a scripted one.
     static UserPrompts &instance();
-    static void setInstance(UserPrompts *prompts); // nullptr restores the real dialogs
+    static void setInstance(UserPrompts *prompts); // nullptr restores the default
+    // The default: the real dialogs, installed by the windowed program. Without one (a process
+    // without a screen) every question is cancelled and every message gets its mildest answer.
+    static void setDefault(UserPrompts *prompts);
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 // A checker window started on a settings directory of the test's own.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "net/TNMPOP3.h"
 #include "settings/TIniFile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // A tray icon that records what the checker window does to it.
-#include "core/TFormHooks.h"
+#include "core/ui/TFormHooks.h"
 
 class FakeTray : public ITrayIcon
 {

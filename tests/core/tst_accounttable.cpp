@@ -1,7 +1,7 @@
 // The account table: data that moves on deletion, objects that stay with their slot.
 #include "CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "mail/TMailSummary.h"
 
 #include <QAction>
@@ -31,19 +31,20 @@ void TestAccountTable::startWithThreeAccounts()
     QSet<QObject *> objects;
     for (int n = 1; n <= 3; ++n) {
         const TAccountSlot &s = w.Accounts.slot(n);
-        QVERIFY(s.Field && s.CheckTimer && s.Pop3 && s.FieldMenu && s.MailSummary);
-        objects << s.Field << s.CheckTimer << s.Pop3;
-        QCOMPARE(w.Accounts.slotOfField(s.Field), n);
+        const TFieldSlot &f = w.fieldSlot(n);
+        QVERIFY(f.Field && s.CheckTimer && s.Pop3 && f.FieldMenu && s.MailSummary);
+        objects << f.Field << s.CheckTimer << s.Pop3;
+        QCOMPARE(w.slotOfField(f.Field), n);
         QCOMPARE(w.Accounts.slotOfTimer(s.CheckTimer), n);
         QCOMPARE(w.Accounts.slotOfPop3(s.Pop3), n);
-        QCOMPARE(w.Accounts.slotOfItem(&TAccountSlot::ResetItem, s.ResetItem), n);
+        QCOMPARE(w.slotOfItem(&TFieldSlot::ResetItem, f.ResetItem), n);
     }
     QCOMPARE(objects.size(), 9);
-    QVERIFY(!w.Accounts.slot(0).Field);
-    QCOMPARE(w.Accounts.slot(0).AccountListItem->text(), QStringLiteral("All Accounts"));
-    QVERIFY(!w.Accounts.slot(3).MailListItem->isEnabled());
-    QVERIFY(w.Accounts.slot(1).MailListItem->isEnabled());
-    QCOMPARE(w.Accounts.slot(2).Field->toolTip(), QStringLiteral("two"));
+    QVERIFY(!w.fieldSlot(0).Field);
+    QCOMPARE(w.fieldSlot(0).AccountListItem->text(), QStringLiteral("All Accounts"));
+    QVERIFY(!w.fieldSlot(3).MailListItem->isEnabled());
+    QVERIFY(w.fieldSlot(1).MailListItem->isEnabled());
+    QCOMPARE(w.fieldSlot(2).Field->toolTip(), QStringLiteral("two"));
 }
 
 void TestAccountTable::deleteSecondOfThree()
@@ -51,7 +52,7 @@ void TestAccountTable::deleteSecondOfThree()
     CheckerFixture fx;
     fx.writeIni(threeAccounts);
     TF_CheckerWindow &w = fx.start();
-    TCheckerField *thirdField = w.Accounts.slot(3).Field;
+    TCheckerField *thirdField = w.fieldSlot(3).Field;
 
     w.Accounts.removeAccountData(2);
     thirdField->hide();
@@ -63,15 +64,15 @@ void TestAccountTable::deleteSecondOfThree()
     QVERIFY(w.Accounts.data(2).Active);
     QVERIFY(!w.Accounts.data(2).List);
     QVERIFY(thirdField->isHidden());
-    QVERIFY(w.Accounts.slot(2).Field->isVisible() || !w.isVisible());
+    QVERIFY(w.fieldSlot(2).Field->isVisible() || !w.isVisible());
     // The second field now serves the old third account; its commands follow the data.
-    QCOMPARE(w.Accounts.slotOfItem(&TAccountSlot::ResetItem, w.Accounts.slot(2).ResetItem), 2);
-    QCOMPARE(w.Accounts.slotOfField(thirdField), 0);
+    QCOMPARE(w.slotOfItem(&TFieldSlot::ResetItem, w.fieldSlot(2).ResetItem), 2);
+    QCOMPARE(w.slotOfField(thirdField), 0);
 
     // A later New reuses the third slot's objects and gets the new-account values.
     ++w.Accounts.AccountCount;
     w.E_Setlengths();
-    QCOMPARE(w.Accounts.slot(3).Field, thirdField);
+    QCOMPARE(w.fieldSlot(3).Field, thirdField);
     QVERIFY(!w.Accounts.data(3).Active);
     QCOMPARE(w.Accounts.data(3).Timer, 500000);
     QVERIFY(w.Accounts.data(3).List && w.Accounts.data(3).Show && w.Accounts.data(3).SavePwd);
@@ -84,7 +85,7 @@ void TestAccountTable::freedSlotRule()
     fx.writeIni("[Main]\r\nECount=2\r\n[1]\r\nName=a\r\nShow=0\r\nActive=1\r\nTimer=70000\r\n"
                 "[2]\r\nName=b\r\nActive=1\r\n");
     TF_CheckerWindow &w = fx.start();
-    QVERIFY(w.Accounts.slot(1).Field->isHidden());
+    QVERIFY(w.fieldSlot(1).Field->isHidden());
     // A field hidden by "Show" off is no freed slot: a resize keeps the account's settings.
     w.E_Setlengths();
     QVERIFY(w.Accounts.data(1).Active);
@@ -96,7 +97,7 @@ void TestAccountTable::freedSlotRule()
     w.Accounts.data(2).MailCount = 4;
     w.Accounts.data(2).Password = "pw";
     w.Accounts.AccountCount = 1;
-    w.Accounts.slot(2).Field->hide();
+    w.fieldSlot(2).Field->hide();
     w.E_Setlengths();
     w.Accounts.AccountCount = 2;
     w.E_Setlengths();

@@ -2,7 +2,7 @@
 // account, wherever it sits among the others, and the exit ends every waiting check at once.
 #include "CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "fixtures/Dovecot.h"
 #include "fixtures/ScriptServer.h"
 

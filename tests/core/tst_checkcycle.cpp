@@ -4,7 +4,7 @@
 #include "CheckerFixture.h"
 #include "FakeTray.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "fixtures/Dovecot.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"

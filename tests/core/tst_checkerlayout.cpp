@@ -1,5 +1,5 @@
 // Geometry of the checker window from its metrics and the pixel density.
-#include "core/TCheckerLayout.h"
+#include "core/ui/TCheckerLayout.h"
 
 #include <QtTest>
 

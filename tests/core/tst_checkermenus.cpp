@@ -2,8 +2,8 @@
 // commands, which act on the slot of the clicked item even after a deletion moved the data.
 #include "core/CheckerFixture.h"
 
-#include "core/TCheckerField.h"
-#include "core/TFormHooks.h"
+#include "core/ui/TCheckerField.h"
+#include "core/ui/TFormHooks.h"
 #include "fakes/FixedDefaultHandlers.h"
 #include "fakes/RecordingProcessLauncher.h"
 #include "fakes/ScriptedUserPrompts.h"
@@ -118,7 +118,7 @@ void TestCheckerMenus::accountMenu()
     TF_CheckerWindow &w = fx.start();
     stopTimers(w);
     for (qint32 n = 1; n <= 2; ++n) {
-        const TAccountSlot &s = w.Accounts.slot(n);
+        const TFieldSlot &s = w.fieldSlot(n);
         QCOMPARE(s.Field->popupMenu(), s.FieldMenu);
         const QString k = QString::number(n);
         QCOMPARE(itemsOf(s.FieldMenu),
@@ -129,8 +129,8 @@ void TestCheckerMenus::accountMenu()
         QCOMPARE(s.AccountListItem->text(), n == 1 ? QStringLiteral("a") : QStringLiteral("b"));
     }
     // "Email List..." is greyed while the account's list flag is off.
-    QVERIFY(w.Accounts.slot(1).MailListItem->isEnabled());
-    QVERIFY(!w.Accounts.slot(2).MailListItem->isEnabled());
+    QVERIFY(w.fieldSlot(1).MailListItem->isEnabled());
+    QVERIFY(!w.fieldSlot(2).MailListItem->isEnabled());
     QCOMPARE(w.AllAccountsItem->text(), QStringLiteral("All Accounts"));
     QVERIFY(w.AccountMenuSeparator->isSeparator());
 }
@@ -166,35 +166,35 @@ void TestCheckerMenus::commandsFollowTheSlot()
 
     // Account "a" goes; "b" and "c" move down to slots 1 and 2, slot 3 holds no account.
     w.Accounts.removeAccountData(1);
-    w.Accounts.slot(3).Field->hide();
+    w.fieldSlot(3).Field->hide();
 
-    w.Accounts.slot(1).LaunchItem->trigger();
+    w.fieldSlot(1).LaunchItem->trigger();
     QCOMPARE(launcher.starts().size(), 1);
     QCOMPARE(launcher.starts().at(0).commandLine, QStringLiteral("/opt/b/mail"));
     QCOMPARE(launcher.starts().at(0).workingDir, QStringLiteral("/opt/b"));
 
     w.Accounts.data(1).Busy = true;
-    w.Accounts.slot(1).ResetItem->trigger();
+    w.fieldSlot(1).ResetItem->trigger();
     QCOMPARE(w.Accounts.data(1).Busy, false);
     QCOMPARE(w.EShowVar(1)->colorValue(), w.Colors.Error);
     // An idle account's reset still shows the error colour.
-    w.Accounts.slot(2).ResetItem->trigger();
+    w.fieldSlot(2).ResetItem->trigger();
     QCOMPARE(w.EShowVar(2)->colorValue(), w.Colors.Error);
 
-    w.Accounts.slot(2).ZeroItem->trigger();
+    w.fieldSlot(2).ZeroItem->trigger();
     QCOMPARE(w.Accounts.data(2).ZeroBase, 4);
     QCOMPARE(w.EShowVar(2)->text(), QStringLiteral("0"));
 
-    w.Accounts.slot(2).MailListItem->trigger();
+    w.fieldSlot(2).MailListItem->trigger();
     QCOMPARE(mailList.shown, QList<int>{2});
-    w.Accounts.slot(1).PrefsItem->trigger();
+    w.fieldSlot(1).PrefsItem->trigger();
     QCOMPARE(prefs.shownAccounts, QList<int>{1});
 
     // The items of the slot that lost its account do nothing.
     launcher.clear();
-    w.Accounts.slot(3).LaunchItem->trigger();
-    w.Accounts.slot(3).ZeroItem->trigger();
-    w.Accounts.slot(3).MailListItem->trigger();
+    w.fieldSlot(3).LaunchItem->trigger();
+    w.fieldSlot(3).ZeroItem->trigger();
+    w.fieldSlot(3).MailListItem->trigger();
     QVERIFY(launcher.starts().isEmpty());
     QCOMPARE(mailList.shown, QList<int>{2});
     QCOMPARE(w.Accounts.data(3).ZeroBase, 0);
@@ -284,7 +284,7 @@ void TestCheckerMenus::launchFailureShowsOneMessage()
     TF_CheckerWindow &w = fx.start();
     stopTimers(w);
     w.Accounts.data(1).DefaultMailClient = defaultClient;
-    w.Accounts.slot(1).LaunchItem->trigger();
+    w.fieldSlot(1).LaunchItem->trigger();
     QCOMPARE(prompts.asked().size(), 1);
     QCOMPARE(prompts.asked().at(0).text, NoClientMessage);
     QCOMPARE(prompts.asked().at(0).icon, UserPrompts::Icon::None);

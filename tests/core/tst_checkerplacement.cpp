@@ -3,8 +3,8 @@
 // Runs on a 1024 x 768 offscreen screen at 96 ppi.
 #include "core/CheckerFixture.h"
 
-#include "core/TCheckerField.h"
-#include "core/TFormHooks.h"
+#include "core/ui/TCheckerField.h"
+#include "core/ui/TFormHooks.h"
 #include "platform/GeneralError.h"
 
 #include <QAction>

@@ -3,9 +3,9 @@
 // Runs at 96 ppi and, as a second test entry, at 120 ppi.
 #include "core/CheckerFixture.h"
 
-#include "core/TCheckerColors.h"
-#include "core/TCheckerField.h"
-#include "core/TCheckerLayout.h"
+#include "core/ui/TCheckerColors.h"
+#include "core/ui/TCheckerField.h"
+#include "core/ui/TCheckerLayout.h"
 #include "platform/Platform.h"
 
 #include <QFrame>

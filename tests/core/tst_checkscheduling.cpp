@@ -4,7 +4,7 @@
 #include "CheckerFixture.h"
 #include "FakeTray.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "fixtures/ScriptServer.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
@@ -230,7 +230,7 @@ void TestCheckScheduling::droppedSlotTimerStops()
     TF_CheckerWindow &w = fx.start();
     QTimer *second = w.Accounts.slot(2).CheckTimer;
     w.Accounts.removeAccountData(2);
-    w.Accounts.slot(2).Field->hide();
+    w.fieldSlot(2).Field->hide();
     w.E_Setlengths();
     second->start(5);
     QSignalSpy tick(second, &QTimer::timeout);

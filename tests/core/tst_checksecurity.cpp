@@ -5,7 +5,7 @@
 #include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "fixtures/Dovecot.h"
 
 #include <QHostAddress>

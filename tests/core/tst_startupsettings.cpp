@@ -2,7 +2,7 @@
 #include "fixtures/SyncWait.h"
 #include "CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "fixtures/ScriptServer.h"
 #include "settings/TIniFile.h"
 

@@ -3,7 +3,7 @@
 // tooltip, the menu and the exit; the apply-transparency step and its preview.
 #include "core/CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "desktop/TAgBlend.h"
 #include "desktop/TCheckerDesktop.h"
 #include "desktop/TCoolTrayIcon.h"

@@ -4,7 +4,7 @@
 // tray icon in the tray.
 #include "core/CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "desktop/TCheckerDesktop.h"
 #include "desktop/TCoolTrayIcon.h"
 #include "gui/XTools.h"

@@ -2,7 +2,7 @@
 // deletion, the keys, the "Accounts" menu and the window geometry.
 #include "core/CheckerFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "mail/TMailSummary.h"
 #include "mail/ui/TF_EMailList.h"
 #include "mail/ui/TMailListModel.h"
@@ -59,7 +59,7 @@ struct ListFixture
             ini += "[" + QByteArray::number(n) + "]\r\nName=" + Names.at(n - 1).toUtf8() + "\r\nHost=127.0.0.1:1\r\n";
         checker.writeIni(ini);
         w = &checker.start();
-        list = std::make_unique<TF_EMailList>();
+        list = std::make_unique<TF_EMailList>(*w);
         for (int n = 1; n <= counts.size(); ++n)
             fill(*w, n, counts.at(n - 1));
     }
@@ -437,8 +437,8 @@ void tst_TF_EMailList::accountsMenu()
 
     // Deleting account 2: the last item goes, the names move up.
     w.Accounts.removeAccountData(2);
-    w.Accounts.slot(3).Field->hide();
-    fx.list->removeAccountItem(w.Accounts.slot(3).AccountListItem);
+    w.fieldSlot(3).Field->hide();
+    fx.list->removeAccountItem(w.fieldSlot(3).AccountListItem);
     w.E_Setlengths();
     fx.list->rebuildAccountMenu();
     QCOMPARE(captions(), QStringList({"All Accounts", "-", "one", "three"}));
@@ -447,15 +447,15 @@ void tst_TF_EMailList::accountsMenu()
     w.Accounts.data(2).List = false;
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(fx.list.get(), &activate);
-    QVERIFY(w.Accounts.slot(1).AccountListItem->isEnabled());
-    QVERIFY(!w.Accounts.slot(2).AccountListItem->isEnabled());
+    QVERIFY(w.fieldSlot(1).AccountListItem->isEnabled());
+    QVERIFY(!w.fieldSlot(2).AccountListItem->isEnabled());
 
     w.Accounts.data(2).List = true;
     QCoreApplication::sendEvent(fx.list.get(), &activate);
-    QVERIFY(w.Accounts.slot(2).AccountListItem->isEnabled());
+    QVERIFY(w.fieldSlot(2).AccountListItem->isEnabled());
 
     // Choosing an item shows that view; the checker window's commands open the window.
-    w.Accounts.slot(2).AccountListItem->trigger();
+    w.fieldSlot(2).AccountListItem->trigger();
     QCOMPARE(fx.list->shownAccount(), 2);
     QCOMPARE(fx.list->windowTitle(), QStringLiteral("three Account Information"));
     w.AllAccountsItem->trigger();
@@ -471,16 +471,16 @@ void tst_TF_EMailList::geometry()
     {
         // No settings file: centred at the form's own size.
         CheckerFixture fx;
-        fx.start();
+        TF_CheckerWindow &first = fx.start();
         QVERIFY(!QFile::exists(fx.iniPath()));
-        TF_EMailList list;
+        TF_EMailList list(first);
         QCOMPARE(list.size(), QSize(400, 197));
         QCOMPARE(list.pos(), QPoint((screen.width() - 400) / 2, (screen.height() - 197) / 2));
     }
     CheckerFixture fx;
     fx.writeIni("[Main]\r\non/offline=off\r\n[EMailList]\r\nWidth=500\r\nX=30\r\n");
     TF_CheckerWindow &w = fx.start();
-    auto list = std::make_unique<TF_EMailList>();
+    auto list = std::make_unique<TF_EMailList>(w);
     QCOMPARE(list->size(), QSize(500, 167));
     QCOMPARE(list->pos(), QPoint(30, 200));
 
@@ -504,7 +504,7 @@ void tst_TF_EMailList::geometry()
 
     // Without an exit signal the destruction writes it.
     {
-        TF_EMailList again;
+        TF_EMailList again(w);
         QCOMPARE(again.pos(), QPoint(40, 50));
         again.move(10, 20);
     }

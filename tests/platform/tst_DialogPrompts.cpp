@@ -1,5 +1,5 @@
-#include "platform/DialogPrompts.h"
-#include "platform/PasswordDialog.h"
+#include "platform/ui/DialogPrompts.h"
+#include "platform/ui/PasswordDialog.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 // A checker window and its preferences dialog on a settings directory of the test's own,
 // with every question answered from a script and sounds recorded instead of played.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "desktop/TCheckerDesktop.h"
 #include "fakes/RecordingSoundPlayer.h"
 #include "fakes/ScriptedUserPrompts.h"
@@ -37,7 +37,7 @@ struct PrefsFixture : SettingsDir
         // The translucency component, as the program entry gives it to the window.
         TCheckerDesktop::createTransparency(*window);
         window->applyTransparency();
-        prefs = std::make_unique<TF_Prefs>();
+        prefs = std::make_unique<TF_Prefs>(*window);
         return *prefs;
     }
 

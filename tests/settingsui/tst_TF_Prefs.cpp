@@ -2,7 +2,7 @@
 // at-once and at-OK edits, and the settings file that "OK" writes.
 #include "PrefsFixture.h"
 
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 #include "mail/TMailSummary.h"
 
 #include <QAction>
@@ -165,10 +165,10 @@ void TestPrefs::newAndDeleteMoveData()
     QVERIFY(!c.Show && !c.List && !c.Sound);
     QCOMPARE(c.DefaultMailClient, 1);
     QCOMPARE(c.CustomMailClientPath, QByteArray("/bin/c"));
-    QVERIFY(w.Accounts.slot(3).Field->isHidden());
-    QCOMPARE(w.Accounts.slot(2).Field->toolTip(), QStringLiteral("C"));
-    QCOMPARE(w.Accounts.slot(2).Field->text(), QStringLiteral("7"));
-    QVERIFY(!w.Accounts.slot(2).MailListItem->isEnabled());
+    QVERIFY(w.fieldSlot(3).Field->isHidden());
+    QCOMPARE(w.fieldSlot(2).Field->toolTip(), QStringLiteral("C"));
+    QCOMPARE(w.fieldSlot(2).Field->text(), QStringLiteral("7"));
+    QVERIFY(!w.fieldSlot(2).MailListItem->isEnabled());
     // Queued deletions go with their account, and the deleted account's go with it.
     QCOMPARE(w.Accounts.slot(2).MailSummary->Pending, QByteArrayList{"uid-of-C\r\n"});
     QVERIFY(w.Accounts.slot(3).MailSummary->Pending.isEmpty());
@@ -195,9 +195,9 @@ void TestPrefs::newAndDeleteMoveData()
     QCOMPARE(d.Timer, 500000);
     QCOMPARE(d.DefaultMailClient, 0);
     QVERIFY(d.CustomMailClientPath.isEmpty());
-    QVERIFY(!w.Accounts.slot(3).Field->isHidden());
-    QVERIFY(w.Accounts.slot(3).Field->text().isEmpty());
-    QCOMPARE(w.Accounts.slot(3).AccountListItem->text(), QStringLiteral("D"));
+    QVERIFY(!w.fieldSlot(3).Field->isHidden());
+    QVERIFY(w.fieldSlot(3).Field->text().isEmpty());
+    QCOMPARE(w.fieldSlot(3).AccountListItem->text(), QStringLiteral("D"));
     QCOMPARE(selector->currentIndex(), 2);
     QCOMPARE(fx.widget<QComboBox>("ComboBox7")->currentText(), QStringLiteral("min"));
     QCOMPARE(fx.widget<QLineEdit>("Edit29")->text(), QStringLiteral("8"));
@@ -479,7 +479,7 @@ void TestPrefs::okWritesWhatTheDialogShowed()
     QCOMPARE(value("Metrics", "FontSize"), QByteArray("12"));
     QVERIFY(!w.Colors.UsesBlueSet);
     QCOMPARE(w.Accounts.slot(2).CheckTimer->interval(), 45020);
-    QVERIFY(!w.Accounts.slot(2).MailListItem->isEnabled());
+    QVERIFY(!w.fieldSlot(2).MailListItem->isEnabled());
 }
 
 void TestPrefs::soundPage()
@@ -588,7 +588,7 @@ void TestPrefs::generalAndVisualControls()
     fx.prompts.answerColor(QColor(255, 0, 0));
     QTest::mouseClick(fx.widget<QWidget>("CIdle"), Qt::LeftButton);
     QCOMPARE(w.Colors.Idle, 0x0000FFu);
-    QCOMPARE(w.Accounts.slot(1).Field->colorValue(), 0x0000FFu);
+    QCOMPARE(w.fieldSlot(1).Field->colorValue(), 0x0000FFu);
     fx.prompts.answerCancel();
     QTest::mouseClick(fx.widget<QWidget>("CError"), Qt::LeftButton);
     QCOMPARE(TIniFile(fx.iniPath()).readInteger("BlueColorSet", "Idle", -1), 0x0000FF);

@@ -3,7 +3,7 @@
 
 #include "ui_TF_EMailList.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "mail/TMailSummary.h"
 #include "mail/ui/TMailListModel.h"
@@ -23,7 +23,6 @@
 #include <QScrollBar>
 #include <QTableView>
 
-TF_EMailList *F_EMailList = nullptr;
 
 namespace {
 constexpr int DefaultWidth = 425;
@@ -31,12 +30,11 @@ constexpr int DefaultHeight = 167;
 
 } // namespace
 
-TF_EMailList::TF_EMailList(QWidget *parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::TF_EMailList>()), m_checker(F_CheckerWindow)
+TF_EMailList::TF_EMailList(TF_CheckerWindow &checker, QWidget *parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TF_EMailList>()), m_checker(&checker)
 {
     setObjectName(QStringLiteral("F_EMailList"));
     m_ui->setupUi(this);
-    F_EMailList = this;
 
     m_model = new TMailListModel(this);
     QTableView *g = m_ui->StringGrid1;
@@ -89,8 +87,6 @@ TF_EMailList::~TF_EMailList()
     saveGeometrySettings();
     if (m_checker && m_checker->mailList() == this)
         m_checker->setMailList(nullptr);
-    if (F_EMailList == this)
-        F_EMailList = nullptr;
 }
 
 QTableView *TF_EMailList::grid() const
@@ -261,7 +257,7 @@ void TF_EMailList::rebuildAccountMenu()
             insertAt(separator, 1);
     }
     for (qint32 i = 1; i <= checker->Accounts.AccountCount; ++i) {
-        QAction *item = checker->Accounts.slot(i).AccountListItem;
+        QAction *item = checker->fieldSlot(i).AccountListItem;
         if (!item)
             continue;
         item->setText(TextBytes::toText(checker->Accounts.data(i).Name));
@@ -288,7 +284,7 @@ void TF_EMailList::accountItemTriggered(QAction *item)
         showView(0);
         return;
     }
-    const qint32 n = checker->Accounts.slotOfItem(&TAccountSlot::AccountListItem, item);
+    const qint32 n = checker->slotOfItem(&TFieldSlot::AccountListItem, item);
     if (n > 0)
         showView(n);
 }
@@ -300,7 +296,7 @@ void TF_EMailList::FormActivate()
     if (!checker)
         return;
     for (qint32 i = 1; i <= checker->Accounts.AccountCount; ++i)
-        if (QAction *item = checker->Accounts.slot(i).AccountListItem)
+        if (QAction *item = checker->fieldSlot(i).AccountListItem)
             item->setEnabled(checker->Accounts.data(i).List);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TFormHooks.h"
+#include "core/ui/TFormHooks.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,8 +25,8 @@ class TF_EMailList : public QMainWindow, public IMailListView
 {
     Q_OBJECT
 public:
-    // Registers itself with the checker window (F_CheckerWindow), which must exist.
-    explicit TF_EMailList(QWidget *parent = nullptr);
+    // Shows the summaries of `checker`'s accounts; registers itself with it.
+    explicit TF_EMailList(TF_CheckerWindow &checker, QWidget *parent = nullptr);
     ~TF_EMailList() override;
 
     // ---- what the checker window calls ----
@@ -84,4 +84,3 @@ private:
 };
 
 // The single instance, set while it exists.
-extern TF_EMailList *F_EMailList;

@@ -2,7 +2,7 @@
 // two seconds later, deletes them on the server.
 #include "mail/ui/TF_EMailList.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "mail/TMailSummary.h"
 #include "mail/ui/TMailListModel.h"
 #include "platform/UserPrompts.h"

@@ -1,6 +1,6 @@
 #include "settings/ui/TColorPanel.h"
 
-#include "core/TCheckerColors.h"
+#include "core/ui/TCheckerColors.h"
 
 #include <QMouseEvent>
 

@@ -2,7 +2,7 @@
 
 #include "ui_TF_Prefs.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
@@ -18,16 +18,11 @@
 #include <QPointer>
 #include <QTimer>
 
-TF_Prefs *F_Prefs = nullptr;
-
-TF_Prefs::TF_Prefs(QWidget *parent)
+TF_Prefs::TF_Prefs(TF_CheckerWindow &checker, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint),
-      m_ui(std::make_unique<Ui::TF_Prefs>()), m_checker(F_CheckerWindow)
+      m_ui(std::make_unique<Ui::TF_Prefs>()), m_checker(&checker)
 {
-    if (!m_checker)
-        qFatal("The preferences dialog needs the checker window");
-    F_Prefs = this;
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("F_Prefs"));
     setModal(false);
@@ -49,10 +44,8 @@ TF_Prefs::TF_Prefs(QWidget *parent)
 TF_Prefs::~TF_Prefs()
 {
     m_destroying = true;
-    if (F_CheckerWindow && F_CheckerWindow->prefs() == this)
-        F_CheckerWindow->setPrefs(nullptr);
-    if (F_Prefs == this)
-        F_Prefs = nullptr;
+    if (m_checker && m_checker->prefs() == this)
+        m_checker->setPrefs(nullptr);
 }
 
 void TF_Prefs::FormCreate()
@@ -172,7 +165,7 @@ void TF_Prefs::SaveButtonClick()
     close();
     w.EShowTest();
     for (qint32 n = 1; n <= w.Accounts.AccountCount; ++n)
-        if (QAction *item = w.Accounts.slot(n).AccountListItem)
+        if (QAction *item = w.fieldSlot(n).AccountListItem)
             item->setText(TextBytes::toText(w.Accounts.data(n).Name));
     if (w.mailList())
         w.mailList()->rebuildAccountMenu();

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "core/TFormHooks.h"
+#include "core/ui/TF_CheckerWindow.h"
+#include "core/ui/TFormHooks.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
 namespace Ui {
@@ -23,8 +25,8 @@ class TF_Prefs : public QDialog, public IPrefsView
 {
     Q_OBJECT
 public:
-    // Needs the checker window (F_CheckerWindow) to exist.
-    explicit TF_Prefs(QWidget *parent = nullptr);
+    // Edits what `checker` shows; registers itself with it.
+    explicit TF_Prefs(TF_CheckerWindow &checker, QWidget *parent = nullptr);
     ~TF_Prefs() override;
 
     // ---- what the checker window asks of the dialog ----
@@ -73,7 +75,7 @@ private:
     bool mayLeave() const;
 
     std::unique_ptr<Ui::TF_Prefs> m_ui;
-    TF_CheckerWindow *m_checker = nullptr;
+    QPointer<TF_CheckerWindow> m_checker;
     std::unique_ptr<TPrefsAccountsPage> m_accounts;
     std::unique_ptr<TPrefsSoundPage> m_sound;
     std::unique_ptr<TPrefsGeneralPage> m_general;
@@ -84,4 +86,3 @@ private:
     bool m_destroying = false;
 };
 
-extern TF_Prefs *F_Prefs;

@@ -2,7 +2,7 @@
 
 #include "ui_TF_Prefs.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "platform/GeneralError.h"
 #include "platform/Platform.h"
@@ -152,9 +152,9 @@ void TPrefsAccountsPage::set_ComboBox6_settings()
     if (bounded != *number)
         m_ui.Edit29->setText(QString::number(bounded));
     d.Timer = TCheckFrequency::toTimer(bounded, unit);
-    const TAccountSlot &s = w().Accounts.slot(n);
-    if (s.CheckTimer)
-        s.CheckTimer->setInterval(TCheckFrequency::timerInterval(d.Timer, n));
+    if (QTimer *timer = w().Accounts.slot(n).CheckTimer)
+        timer->setInterval(TCheckFrequency::timerInterval(d.Timer, n));
+    const TFieldSlot &s = w().fieldSlot(n);
 
     d.Active = m_ui.CheckBox14->isChecked();
     d.Show = m_ui.CheckBox15->isChecked();

@@ -2,7 +2,7 @@
 
 #include "ui_TF_Prefs.h"
 
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 #include "core/TSilent.h"
 #include "platform/UserPrompts.h"
 #include "settings/ui/TColorPanel.h"

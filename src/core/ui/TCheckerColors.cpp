@@ -1,4 +1,4 @@
-#include "core/TCheckerColors.h"
+#include "core/ui/TCheckerColors.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,25 +1,22 @@
 // One check of one account: connect, count, summaries, filters, deletions, result.
-#include "core/TF_CheckerWindow.h"
+#include "core/TCheckEngine.h"
 
-#include "core/TCheckerField.h"
-#include "core/TFormHooks.h"
 #include "core/TSummaryCache.h"
 #include "core/TSummaryReader.h"
 #include "mail/TEventLog.h"
 #include "mail/TFilterEngine.h"
 #include "mail/TMailSummary.h"
-#include "net/TNMPOP3.h"
 #include "net/ESockError.h"
+#include "net/TNMPOP3.h"
 #include "platform/GeneralError.h"
-#include "settings/TIniFile.h"
 #include "platform/Log.h"
 #include "platform/SoundPlayer.h"
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
+#include "settings/TIniFile.h"
 
 #include <QHash>
 #include <QPointer>
-#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -31,7 +28,7 @@ QString reasonOf(const std::exception &e)
 }
 } // namespace
 
-void TF_CheckerWindow::appendSize(TMailSummary &summary, qint32 m, qint32 size)
+void TCheckEngine::appendSize(TMailSummary &summary, qint32 m, qint32 size)
 {
     if (m < 0)
         return;
@@ -49,7 +46,7 @@ void TF_CheckerWindow::appendSize(TMailSummary &summary, qint32 m, qint32 size)
     summary.Size.append(text);
 }
 
-void TF_CheckerWindow::summaryHandler(QObject *sender)
+void TCheckEngine::summaryHandler(QObject *sender)
 {
     const qint32 n = Accounts.slotOfPop3(sender);
     if (n == 0 || !Accounts.slot(n).MailSummary)
@@ -61,20 +58,18 @@ void TF_CheckerWindow::summaryHandler(QObject *sender)
     s.Action.append(QByteArray());
 }
 
-QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
+QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
 {
     if (Quitting || n < 1 || n > Accounts.AccountCount || !client || Accounts.data(n).Busy || !isOnline())
         co_return;
     // The check suspends at every wait and anything may run meanwhile: an account deletion can
-    // move the data columns or grow them, so the account is always re-read through its slot
-    // number, never held by reference, and once the slot holds another account the check's
-    // results are dropped.
+    // move the data columns or grow them. So the check holds its account's identity, finds the
+    // account's slot anew after every wait, and drops its results once the account is gone.
     const quint64 serial = Accounts.serialOf(n);
-    // Checked first after every wait: a window destroyed meanwhile is never touched again.
-    auto gone = [this, window = QPointer<TF_CheckerWindow>(this), n, serial] {
-        return !window || Quitting || n > Accounts.AccountCount || Accounts.data(n).Serial != serial;
-    };
-    auto D = [this, n]() -> TAccountData & { return Accounts.data(n); };
+    auto at = [this, serial] { return Accounts.slotOfSerial(serial); };
+    // Checked first after every wait: an engine destroyed meanwhile is never touched again.
+    auto gone = [this, engine = QPointer<TCheckEngine>(this), at] { return !engine || Quitting || at() == 0; };
+    auto D = [this, at]() -> TAccountData & { return Accounts.data(at()); };
     QPointer<TNMPOP3> pop(client);
     const std::shared_ptr<TMailSummary> summary = Accounts.slot(n).MailSummary;
     if (!Accounts.slot(n).SummaryCache)
@@ -84,45 +79,53 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
     bool failed = false;
     QString reason;
 
-    try {
-        D().Busy = true;
-        startBlinkTimer();
-        if (!D().SavePwd && D().Password.isEmpty()) {
-            const auto answer = UserPrompts::instance().password(QStringLiteral("Password at ") +
-                                                                 TextBytes::toText(D().Name) + ':');
-            if (gone() || !pop)
-                co_return;
-            if (!answer)
-                throw EGeneralError(QStringLiteral("Password Input Canceled"));
+    D().Busy = true;
+    emit checkStarted(n);
+    if (!D().SavePwd && D().Password.isEmpty()) {
+        // Only this check waits for the answer; the others go on meanwhile.
+        const auto answer = co_await UserPrompts::instance().askPassword(QStringLiteral("Password at ") +
+                                                                         TextBytes::toText(D().Name) + ':');
+        if (gone() || !pop)
+            co_return;
+        if (answer)
             D().Password = answer->toUtf8();
+        else {
+            failed = true;
+            reason = QStringLiteral("Password Input Canceled");
         }
-        pop->Password = D().Password;
-        pop->UserID = D().UserID;
-        const QString host = TextBytes::toText(D().Host);
-        if (host.contains(QLatin1Char(':'))) {
-            pop->Host = host.left(host.indexOf(QLatin1Char(':')));
-            bool ok = false;
-            const QString port = host.mid(host.lastIndexOf(QLatin1Char(':')) + 1);
-            const int value = port.trimmed().toInt(&ok);
-            if (!ok)
-                throw EGeneralError(QStringLiteral("'%1' is not a valid port number").arg(port));
-            pop->Port = value;
-        } else {
-            pop->Host = host;
-            pop->Port = 110;
+    }
+    if (!failed) {
+        try {
+            pop->Password = D().Password;
+            pop->UserID = D().UserID;
+            const QString host = TextBytes::toText(D().Host);
+            if (host.contains(QLatin1Char(':'))) {
+                pop->Host = host.left(host.indexOf(QLatin1Char(':')));
+                bool ok = false;
+                const QString port = host.mid(host.lastIndexOf(QLatin1Char(':')) + 1);
+                const int value = port.trimmed().toInt(&ok);
+                if (!ok)
+                    throw EGeneralError(QStringLiteral("'%1' is not a valid port number").arg(port));
+                pop->Port = value;
+            } else {
+                pop->Host = host;
+                pop->Port = 110;
+            }
+            pop->TimeOut = 60000;
+            pop->Security = D().Security.isEmpty() ? QByteArray("auto") : D().Security;
+            pop->CertFingerprint = D().CertFingerprint;
+            // Headers read from another server or for another user say nothing about this box.
+            cache->bindTo(D().Host, D().UserID);
+            qCDebug(lcCheck) << "account" << at() << "connecting to" << pop->Host << "port" << pop->Port
+                             << "security" << pop->Security;
+        } catch (const std::exception &e) {
+            failed = true;
+            reason = reasonOf(e);
         }
-        pop->TimeOut = 60000;
-        pop->Security = D().Security.isEmpty() ? QByteArray("auto") : D().Security;
-        pop->CertFingerprint = D().CertFingerprint;
-        // Headers read from another server or for another user say nothing about this box.
-        cache->bindTo(D().Host, D().UserID);
-        qCDebug(lcCheck) << "account" << n << "connecting to" << pop->Host << "port" << pop->Port << "security"
-                         << pop->Security;
-    } catch (const std::exception &e) {
-        failed = true;
-        reason = reasonOf(e);
-        qCDebug(lcCheck) << "account" << n << "check not started:" << reason;
-        setFieldColor(n, Colors.Error);
+    }
+    if (failed) {
+        qCDebug(lcCheck) << "account" << at() << "check not started:" << reason;
+        emit accountFailed(at());
     }
 
     if (!failed) {
@@ -135,21 +138,21 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         if (gone())
             co_return;
         if (failed) {
-            qCDebug(lcCheck) << "account" << n << "connect failed:" << reason;
-            setFieldColor(n, Colors.Error);
+            qCDebug(lcCheck) << "account" << at() << "connect failed:" << reason;
+            emit accountFailed(at());
             D().Busy = false;
         } else {
-            rememberSecurity(n, pop->NegotiatedSecurity);
+            rememberSecurity(at(), pop->NegotiatedSecurity);
         }
     }
 
     if (!failed && !gone() && pop && summary) {
         D().MailCount = pop->MailCount;
-        qCDebug(lcCheck) << "account" << n << "logged in," << D().MailCount << "messages";
+        qCDebug(lcCheck) << "account" << at() << "logged in," << D().MailCount << "messages";
         QList<qsizetype> marked;
         if (D().List && D().MailCount > 0) {
             summary->reset();
-            CurrentListAccount = n;
+            CurrentListAccount = at();
             try {
                 co_await pop->List();
             } catch (const ERefusedReply &e) {
@@ -157,7 +160,7 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
                 failed = true;
                 reason = reasonOf(e);
             } catch (...) {
-                qCDebug(lcCheck) << "account" << n << "listing failed:" << Log::currentError();
+                qCDebug(lcCheck) << "account" << at() << "listing failed:" << Log::currentError();
             }
             if (gone() || !pop)
                 co_return;
@@ -167,9 +170,9 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
                 if (gone() || !pop)
                     co_return;
                 try {
-                    TFilterEngine::evaluate(Filters, n, D().MailCount, *summary);
+                    TFilterEngine::evaluate(Filters, at(), D().MailCount, *summary);
                 } catch (...) {
-                    qCDebug(lcCheck) << "account" << n << "filters failed:" << Log::currentError();
+                    qCDebug(lcCheck) << "account" << at() << "filters failed:" << Log::currentError();
                 }
                 marked = co_await deletePending(pop, summary, gone);
                 if (gone())
@@ -178,7 +181,7 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         } else {
             if (D().List) {
                 summary->reset();
-                refreshMailList(n);
+                emit summaryChanged(at());
             }
             // Queued ids can only be carried out against this connection's id list; with an empty
             // box or no list they are gone for good, and keeping them would make every tick
@@ -191,45 +194,45 @@ QCoro::Task<> TF_CheckerWindow::checkmail(int n, TNMPOP3 *client)
         bool committed = false;
         if (pop) {
             try {
-                qCDebug(lcCheck) << "account" << n << "quit";
+                qCDebug(lcCheck) << "account" << at() << "quit";
                 const bool connected = pop->Connected();
                 co_await pop->Disconnect();
                 committed = connected;
             } catch (...) {
-                qCDebug(lcCheck) << "account" << n << "quit failed:" << Log::currentError();
+                qCDebug(lcCheck) << "account" << at() << "quit failed:" << Log::currentError();
             }
             if (gone())
                 co_return;
         }
         if (failed) {
-            setFieldColor(n, Colors.Error);
+            emit accountFailed(at());
         } else if (D().List && D().MailCount > 0) {
             if (committed) {
-                commitDeletions(n, *summary, marked);
+                commitDeletions(at(), *summary, marked);
                 summary->Pending.clear();
             }
             // What is left in the lists is what stays on the server.
             cache->keepOnly(*summary);
-            refreshMailList(n);
+            emit summaryChanged(at());
         }
     }
     if (gone())
         co_return;
-    endCycle(n, failed);
     if (failed)
-        qCDebug(lcCheck) << "account" << n << "result: failed:" << reason;
+        qCDebug(lcCheck) << "account" << at() << "result: failed:" << reason;
     else
-        qCDebug(lcCheck) << "account" << n << "result:" << D().MailCount << "messages";
+        qCDebug(lcCheck) << "account" << at() << "result:" << D().MailCount << "messages";
+    D().Busy = false;
     if (!failed)
         D().LastError.clear();
     else
         D().LastError = reason;
-    updateFieldTooltip(n);
-    if (!failed && D().MailCount > oldCount && D().Sound)
+    emit checkFinished(at(), failed);
+    if (!gone() && !failed && D().MailCount > oldCount && D().Sound)
         playSounds(oldCount, D().MailCount);
 }
 
-void TF_CheckerWindow::rememberSecurity(int n, const QByteArray &negotiated)
+void TCheckEngine::rememberSecurity(int n, const QByteArray &negotiated)
 {
     TAccountData &d = Accounts.data(n);
     d.PlainText = negotiated == "none";
@@ -248,7 +251,7 @@ void TF_CheckerWindow::rememberSecurity(int n, const QByteArray &negotiated)
     }
 }
 
-QCoro::Task<QList<qsizetype>> TF_CheckerWindow::deletePending(TNMPOP3 *client, std::shared_ptr<TMailSummary> summary,
+QCoro::Task<QList<qsizetype>> TCheckEngine::deletePending(TNMPOP3 *client, std::shared_ptr<TMailSummary> summary,
                                                                std::function<bool()> gone)
 {
     // Highest message number first, so removing a line never moves one still to be deleted.
@@ -280,7 +283,7 @@ QCoro::Task<QList<qsizetype>> TF_CheckerWindow::deletePending(TNMPOP3 *client, s
     co_return marked;
 }
 
-void TF_CheckerWindow::commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines)
+void TCheckEngine::commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines)
 {
     for (const qsizetype line : lines) {
         Accounts.data(n).MailCount -= 1;
@@ -293,39 +296,7 @@ void TF_CheckerWindow::commitDeletions(int n, TMailSummary &summary, const QList
     }
 }
 
-void TF_CheckerWindow::refreshMailList(int n)
-{
-    if (!m_mailList)
-        return;
-    const int shown = m_mailList->shownAccount();
-    if (shown == n)
-        m_mailList->refreshAccount(n);
-    else if (shown == 0)
-        m_mailList->refreshAccount(0);
-}
-
-void TF_CheckerWindow::endCycle(int n, bool failed)
-{
-    TAccountData &d = Accounts.data(n);
-    d.Busy = false;
-    if (!Accounts.anyBusy()) {
-        if (m_tray)
-            m_tray->stopCycling();
-        m_timer6->stop();
-    }
-    if (!m_timer6->isActive() && isOnline() && Options.AnimIcons && m_tray) {
-        m_tray->setStillIcon(Accounts.totalMailCount() > 0 ? 1 : 0);
-        m_tray->refresh();
-    }
-    if (!failed) {
-        setFieldColor(n, d.Active ? Colors.Active : Colors.Idle);
-        setFieldText(n, QString::number(qint64(d.MailCount) - d.ZeroBase));
-        if (m_tray)
-            m_tray->setHint(QStringLiteral("You have %1 new Mails").arg(Accounts.totalMailCount()));
-    }
-}
-
-void TF_CheckerWindow::playSounds(qint32 oldCount, qint32 newCount)
+void TCheckEngine::playSounds(qint32 oldCount, qint32 newCount)
 {
     // Automatic plays fail silently; each play runs to its end before the next.
     const qint32 choice = Options.SoundItemIndex;

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "core/TAccountTable.h"
-#include "core/TCheckerColors.h"
-#include "core/TCheckerMetrics.h"
-#include "core/TProgramOptions.h"
-#include "mail/TFilter.h"
+#include "core/TCheckEngine.h"
+#include "core/ui/TCheckerColors.h"
+#include "core/ui/TCheckerMetrics.h"
+#include "core/ui/TFieldSlot.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -29,32 +28,45 @@ class IMailListView;
 class IPrefsView;
 class ITransparency;
 
-// The checker window: the program's face and the owner of the account table and the
-// program-wide options. Its constructor runs the whole start-up.
+// The checker window: the program's face. It shows the check engine it owns (fields, menus,
+// placement) and turns the user's commands into the engine's operations. Its constructor runs
+// the whole start-up.
 class TF_CheckerWindow : public QWidget
 {
     Q_OBJECT
+    // First of all members: the references below are bound to it.
+    TCheckEngine *m_engine;
+
 public:
     // `arguments` is the command line without the program name.
     explicit TF_CheckerWindow(const QStringList &arguments, QWidget *parent = nullptr);
     ~TF_CheckerWindow() override;
 
-    // ---- process-wide state ----
-    TAccountTable Accounts;
-    TProgramOptions Options;
-    QList<TFilter> Filters;
+    TCheckEngine &engine() const { return *m_engine; }
+
+    // ---- process-wide state: the engine's, shown here ----
+    TAccountTable &Accounts;
+    TProgramOptions &Options;
+    QList<TFilter> &Filters;
+    bool &Quitting;
+    QString &SettingsDir;
     TCheckerMetrics Metrics;
     TCheckerColors Colors;
-    bool Quitting = false;
-    qint32 CurrentListAccount = 0;
     quint32 BlinkColor = 0;
-    QString SettingsDir;
     QString InstanceName = QStringLiteral("prefs.dat");
     bool AddMenuRequest = false;
     bool FirstRun = false;
 
-    QString settingsFileName() const;
-    bool isOnline() const;
+    QString settingsFileName() const { return m_engine->settingsFileName(); }
+    bool isOnline() const { return m_engine->isOnline(); }
+
+    // The window's columns of slot n (0..the table's slot capacity).
+    TFieldSlot &fieldSlot(qint32 n);
+    const TFieldSlot &fieldSlot(qint32 n) const;
+    // The account whose field or item this is; 0 for none.
+    qint32 slotOfField(const QObject *field) const;
+    // `member` picks the item column, e.g. &TFieldSlot::CheckNowItem.
+    qint32 slotOfItem(QAction *TFieldSlot::*member, const QObject *item) const;
 
     // ---- forms above the core ----
     void setTrayIcon(ITrayIcon *tray);
@@ -93,13 +105,12 @@ public:
     QFrame *panel() const { return m_panel; }
     int ppi() const;
 
-    // ---- the check and its scheduling ----
+    // ---- the check and its scheduling (the engine's, shown here) ----
     // One check of account n; returns at once when it cannot start, else suspends at each
     // network wait. Callers that need its end co_await it; the timers let it run on.
-    [[nodiscard]] QCoro::Task<> checkmail(int n, TNMPOP3 *client);
-    // Starts a check of account n that runs on its own.
-    void startCheck(int n);
-    void checkTimerTimer(QTimer *timer);
+    [[nodiscard]] QCoro::Task<> checkmail(int n, TNMPOP3 *client) { return m_engine->checkmail(n, client); }
+    void startCheck(int n) { m_engine->startCheck(n); }
+    void checkTimerTimer(QTimer *timer) { m_engine->checkTimerTimer(timer); }
     void Checkall1Click();
     void Button1Click();
     void checkNow(int n);
@@ -108,10 +119,7 @@ public:
     void Timer6Timer();
     void CoolTrayIcon1Cycle();
     QTimer *blinkTimer() const { return m_timer6; }
-    // The size handler: message m of `size` bytes goes to line m of the Size list in kB.
-    static void appendSize(TMailSummary &summary, qint32 m, qint32 size);
-    // Plays the sounds of a count that grew from `oldCount` to `newCount`.
-    void playSounds(qint32 oldCount, qint32 newCount);
+    void playSounds(qint32 oldCount, qint32 newCount) { m_engine->playSounds(oldCount, newCount); }
 
     // ---- menus and account commands ----
     QMenu *PopupMenu6 = nullptr;
@@ -183,23 +191,15 @@ protected:
 private:
     void FormActivate();
     void readSettings(TIniFile &ini);
-    void createSlotObjects(int n);
+    void createFieldObjects(int n);
     void createMainMenu();
     void createHiddenButtons();
     void readPositions(TIniFile &ini);
     void floatBackTimerTimer();
     void startBlinkTimer();
-    void summaryHandler(QObject *sender);
-    // Sends "DELE" for the queued ids found in this connection's id list, highest message
-    // first; returns the lines the server marked. Nothing is gone before a successful QUIT.
-    [[nodiscard]] QCoro::Task<QList<qsizetype>> deletePending(TNMPOP3 *client, std::shared_ptr<TMailSummary> summary,
-                                                std::function<bool()> gone);
-    // After the server committed them: the log records, the count and the lines.
-    void commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines);
-    // Keeps what a successful login's protection tells: "auto" becomes what was seen.
-    void rememberSecurity(int n, const QByteArray &negotiated);
+    // What the engine's check results look like here.
     void refreshMailList(int n);
-    void endCycle(int n, bool failed);
+    void checkEnded(int n, bool failed);
 
     QStringList m_arguments;
     QFrame *m_panel = nullptr;
@@ -217,9 +217,5 @@ private:
     QPointer<QWidget> m_update;
     bool m_exitDone = false;
     qint32 m_previewOpacity = -1;
-    // Slots 1..m_resizedCount held account data at the last resize; only later slots are new.
-    qint32 m_resizedCount = 0;
+    QList<TFieldSlot> m_fields;
 };
-
-// The single instance, set while it exists.
-extern TF_CheckerWindow *F_CheckerWindow;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TCheckerMetrics.h"
+#include "core/ui/TCheckerMetrics.h"
 
 #include <QList>
 #include <QRect>

@@ -1,10 +1,10 @@
 // The checker window's fields: creation per slot, the layout pass and the colour sets.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 
-#include "core/TBevel.h"
-#include "core/TCheckerField.h"
-#include "core/TCheckerLayout.h"
-#include "core/TFormHooks.h"
+#include "core/ui/TBevel.h"
+#include "core/ui/TCheckerField.h"
+#include "core/ui/TCheckerLayout.h"
+#include "core/ui/TFormHooks.h"
 #include "core/TSilent.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
@@ -27,35 +27,23 @@ int TF_CheckerWindow::ppi() const
 
 void TF_CheckerWindow::E_Setlengths()
 {
-    Accounts.resizeColumns();
-    // Only slots that held no account at the last resize are new. A hidden field is no sign of
-    // a freed slot: an account whose Show flag is off has one too, and its settings must stay.
-    const qint32 kept = m_resizedCount;
-    for (qint32 n = 1; n <= Accounts.AccountCount; ++n) {
-        TAccountSlot &s = Accounts.slot(n);
-        if (n > kept) {
-            Accounts.data(n).applyFreedSlotDefaults();
-            // The timer of a dropped slot stopped at its first idle tick; the new account needs it.
-            if (s.CheckTimer && !s.CheckTimer->isActive())
-                s.CheckTimer->start(1000);
-        }
-        if (!s.Field)
-            createSlotObjects(n);
-    }
-    m_resizedCount = Accounts.AccountCount;
+    m_engine->resizeAccounts();
+    for (qint32 n = 1; n <= Accounts.AccountCount; ++n)
+        if (!fieldSlot(n).Field)
+            createFieldObjects(n);
     if (!AllAccountsItem) {
         AllAccountsItem = new QAction(QStringLiteral("All Accounts"), this);
         AllAccountsItem->setObjectName(QStringLiteral("AllAccountsItem"));
-        Accounts.slot(0).AccountListItem = AllAccountsItem;
+        fieldSlot(0).AccountListItem = AllAccountsItem;
         AccountMenuSeparator = new QAction(this);
         AccountMenuSeparator->setSeparator(true);
     }
     EShowTest();
 }
 
-void TF_CheckerWindow::createSlotObjects(int n)
+void TF_CheckerWindow::createFieldObjects(int n)
 {
-    TAccountSlot &s = Accounts.slot(n);
+    TFieldSlot &s = fieldSlot(n);
     const int p = ppi();
 
     s.Field = new TCheckerField(m_panel);
@@ -64,24 +52,6 @@ void TF_CheckerWindow::createSlotObjects(int n)
     bold.setBold(true);
     s.Field->setFont(bold);
     connect(s.Field, &TCheckerField::doubleClicked, this, [this, field = s.Field] { runSilently([&] { fieldDoubleClicked(field); }); });
-
-    s.CheckTimer = new QTimer(this);
-    s.CheckTimer->setObjectName(QStringLiteral("CheckTimer%1").arg(n));
-    // Each account's period is Timer + 10 ms per slot: coarse timers would round that away
-    // and tick every account in the same pass.
-    s.CheckTimer->setTimerType(Qt::PreciseTimer);
-    connect(s.CheckTimer, &QTimer::timeout, this, [this, timer = s.CheckTimer] { runSilently([&] { checkTimerTimer(timer); }); });
-
-    s.Pop3 = new TNMPOP3(this);
-    s.Pop3->setObjectName(QStringLiteral("Pop3_%1").arg(n));
-    // Sizes are attributed by the client that reports them, so two accounts listing at the
-    // same time each get their own.
-    s.Pop3->OnList = [this, client = s.Pop3](qint32 msg, qint32 size) {
-        const qint32 account = Accounts.slotOfPop3(client);
-        if (account > 0 && Accounts.slot(account).MailSummary)
-            appendSize(*Accounts.slot(account).MailSummary, msg, size);
-    };
-    s.Pop3->OnRetrieveEnd = [this](QObject *sender) { summaryHandler(sender); };
 
     s.FieldMenu = new QMenu(this);
     s.FieldMenu->setObjectName(QStringLiteral("FieldMenu%1").arg(n));
@@ -102,23 +72,20 @@ void TF_CheckerWindow::createSlotObjects(int n)
     s.FieldMenu->addSeparator();
     s.PrefsItem = item(QStringLiteral("Preferences..."), "PrefsItem");
     // Every command finds its account by the item, so it follows the data after a deletion.
-    auto bind = [this](QAction *a, QAction *TAccountSlot::*column, void (TF_CheckerWindow::*command)(int)) {
+    auto bind = [this](QAction *a, QAction *TFieldSlot::*column, void (TF_CheckerWindow::*command)(int)) {
         connect(a, &QAction::triggered, this, [this, a, column, command] {
-            const qint32 account = Accounts.slotOfItem(column, a);
+            const qint32 account = slotOfItem(column, a);
             if (account > 0)
                 runSilently([&] { (this->*command)(account); });
         });
     };
-    bind(s.CheckNowItem, &TAccountSlot::CheckNowItem, &TF_CheckerWindow::checkNow);
-    bind(s.LaunchItem, &TAccountSlot::LaunchItem, &TF_CheckerWindow::LaunchClick);
-    bind(s.ResetItem, &TAccountSlot::ResetItem, &TF_CheckerWindow::ResetConnection);
-    bind(s.ZeroItem, &TAccountSlot::ZeroItem, &TF_CheckerWindow::ZeroClick);
-    bind(s.MailListItem, &TAccountSlot::MailListItem, &TF_CheckerWindow::MailListClick);
-    bind(s.PrefsItem, &TAccountSlot::PrefsItem, &TF_CheckerWindow::PrefsItemClick);
+    bind(s.CheckNowItem, &TFieldSlot::CheckNowItem, &TF_CheckerWindow::checkNow);
+    bind(s.LaunchItem, &TFieldSlot::LaunchItem, &TF_CheckerWindow::LaunchClick);
+    bind(s.ResetItem, &TFieldSlot::ResetItem, &TF_CheckerWindow::ResetConnection);
+    bind(s.ZeroItem, &TFieldSlot::ZeroItem, &TF_CheckerWindow::ZeroClick);
+    bind(s.MailListItem, &TFieldSlot::MailListItem, &TF_CheckerWindow::MailListClick);
+    bind(s.PrefsItem, &TFieldSlot::PrefsItem, &TF_CheckerWindow::PrefsItemClick);
     s.Field->setPopupMenu(s.FieldMenu);
-
-    s.MailSummary = std::make_shared<TMailSummary>();
-    s.CheckTimer->start(1000);
 
     s.AccountListItem = new QAction(TextBytes::toText(Accounts.data(n).Name), this);
     s.AccountListItem->setObjectName(QStringLiteral("AccountListItem%1").arg(n));
@@ -138,12 +105,12 @@ void TF_CheckerWindow::EShowTest()
     const int p = ppi();
     QList<int> visible;
     for (qint32 i = 1; i <= Accounts.AccountCount; ++i)
-        if (Accounts.slot(i).Field && Accounts.data(i).Show)
+        if (fieldSlot(i).Field && Accounts.data(i).Show)
             visible.append(i);
     const TCheckerLayout::Result layout = TCheckerLayout::compute(Metrics, p, qint32(visible.size()));
 
     for (qint32 i = 1; i <= Accounts.slotCapacity(); ++i) {
-        TCheckerField *field = Accounts.slot(i).Field;
+        TCheckerField *field = fieldSlot(i).Field;
         if (!field)
             continue;
         const qsizetype k = visible.indexOf(i);
@@ -171,7 +138,7 @@ TCheckerField *TF_CheckerWindow::EShowVar(int index) const
 {
     if (index < 1 || index > Accounts.slotCapacity())
         return nullptr;
-    return Accounts.slot(index).Field;
+    return fieldSlot(index).Field;
 }
 
 void TF_CheckerWindow::SetColorSet()
@@ -184,7 +151,7 @@ void TF_CheckerWindow::SetColorSet()
     m_panel->setProperty("bevelWidth", bevels ? Colors.BorderSize : 0);
     m_panel->update();
     for (qint32 n = 1; n <= Accounts.AccountCount; ++n) {
-        TCheckerField *field = Accounts.slot(n).Field;
+        TCheckerField *field = fieldSlot(n).Field;
         if (!field)
             continue;
         field->setColorValue(Accounts.data(n).Active ? Colors.Active : Colors.Idle);

@@ -1,4 +1,4 @@
-#include "core/TApplication.h"
+#include "core/ui/TApplication.h"
 #include "platform/Log.h"
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)

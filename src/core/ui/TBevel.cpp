@@ -1,4 +1,4 @@
-#include "core/TBevel.h"
+#include "core/ui/TBevel.h"
 
 #include <QGuiApplication>
 #include <QPainter>

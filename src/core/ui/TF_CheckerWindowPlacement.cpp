@@ -1,8 +1,8 @@
 // Where the checker window sits: remembered positions, floating, dragging, show and hide.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 
-#include "core/TBevel.h"
-#include "core/TFormHooks.h"
+#include "core/ui/TBevel.h"
+#include "core/ui/TFormHooks.h"
 #include "platform/GeneralError.h"
 #include "platform/Platform.h"
 #include "settings/TIniFile.h"

@@ -1,7 +1,7 @@
-#include "core/TCheckerField.h"
+#include "core/ui/TCheckerField.h"
 
-#include "core/TBevel.h"
-#include "core/TCheckerColors.h"
+#include "core/ui/TBevel.h"
+#include "core/ui/TCheckerColors.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "core/TCheckerLayout.h"
+#include "core/ui/TCheckerLayout.h"
 
 #include <cmath>
 

@@ -2,7 +2,9 @@
 
 #include "PasswordDialog.h"
 
+#include <QCoro/QCoroSignal>
 #include <QColorDialog>
+#include <QPointer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -68,6 +70,25 @@ std::optional<QString> DialogPrompts::input(QWidget *parent, const QString &capt
 std::optional<QString> DialogPrompts::password(const QString &prompt)
 {
     return PasswordDialog::ask(prompt);
+}
+
+QCoro::Task<std::optional<QString>> DialogPrompts::askPassword(const QString &prompt)
+{
+    QPointer<PasswordDialog> dialog = new PasswordDialog(prompt);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    std::optional<QString> answer;
+    QObject::connect(dialog, &QDialog::accepted, dialog, [&answer, d = dialog.data()] { answer = d->text(); });
+    QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    dialog->open();
+    // The dialog may be destroyed unanswered (the program ends): that is a cancel.
+    co_await qCoro(dialog.data(), &QObject::destroyed);
+    co_return answer;
+}
+
+void DialogPrompts::install()
+{
+    static DialogPrompts real;
+    UserPrompts::setDefault(&real);
 }
 
 std::optional<QString> DialogPrompts::openFile(QWidget *parent, const QString &caption, const QString &dir,

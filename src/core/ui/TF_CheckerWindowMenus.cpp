@@ -1,8 +1,8 @@
 // The main popup menu, the hidden buttons and the account commands.
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 
-#include "core/TCheckerField.h"
-#include "core/TFormHooks.h"
+#include "core/ui/TCheckerField.h"
+#include "core/ui/TFormHooks.h"
 #include "core/TSilent.h"
 #include "net/TNMPOP3.h"
 #include "platform/CommandLines.h"
@@ -126,14 +126,7 @@ void TF_CheckerWindow::LaunchClick(int n)
 
 void TF_CheckerWindow::ResetConnection(int n)
 {
-    try {
-        if (TNMPOP3 *client = Accounts.slot(n).Pop3)
-            client->RequestCloseSocket();
-    } catch (...) {
-        qCDebug(lcCheck) << "account" << n << "reset: closing failed:" << Log::currentError();
-    }
-    Accounts.data(n).Busy = false;
-    setFieldColor(n, Colors.Error);
+    m_engine->resetConnection(n);
 }
 
 void TF_CheckerWindow::ZeroClick(int n)

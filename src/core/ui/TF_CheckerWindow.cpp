@@ -1,11 +1,11 @@
-#include "core/TF_CheckerWindow.h"
+#include "core/ui/TF_CheckerWindow.h"
 
-#include "core/TCheckerField.h"
-#include "core/TFormHooks.h"
+#include "core/ui/TCheckerField.h"
+#include "core/ui/TFormHooks.h"
 #include "core/TSilent.h"
 #include "platform/GeneralError.h"
 #include "settings/TIniFile.h"
-#include "net/TNMPOP3.h"
+#include "platform/ui/DialogPrompts.h"
 #include "platform/InstanceMarker.h"
 #include "platform/Platform.h"
 #include "platform/SettingsDirectory.h"
@@ -18,13 +18,14 @@
 #include <QPushButton>
 #include <QTimer>
 
-TF_CheckerWindow *F_CheckerWindow = nullptr;
-
 TF_CheckerWindow::TF_CheckerWindow(const QStringList &arguments, QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      m_engine(new TCheckEngine(this)), Accounts(m_engine->Accounts), Options(m_engine->Options),
+      Filters(m_engine->Filters), Quitting(m_engine->Quitting), SettingsDir(m_engine->SettingsDir),
       m_arguments(arguments)
 {
-    F_CheckerWindow = this;
+    // A windowed program asks its questions in dialogs.
+    DialogPrompts::install();
     setObjectName(QStringLiteral("F_CheckerWindow"));
     setWindowTitle(QStringLiteral("Vorlo"));
 
@@ -43,20 +44,45 @@ TF_CheckerWindow::TF_CheckerWindow(const QStringList &arguments, QWidget *parent
     m_timer6->setInterval(300);
     connect(m_timer6, &QTimer::timeout, this, &TF_CheckerWindow::Timer6Timer);
 
+    connect(m_engine, &TCheckEngine::checkStarted, this, [this] { startBlinkTimer(); });
+    connect(m_engine, &TCheckEngine::accountFailed, this, [this](int n) { setFieldColor(n, Colors.Error); });
+    connect(m_engine, &TCheckEngine::checkFinished, this, &TF_CheckerWindow::checkEnded);
+    connect(m_engine, &TCheckEngine::summaryChanged, this, &TF_CheckerWindow::refreshMailList);
+
     createMainMenu();
     createHiddenButtons();
     FormActivate();
 }
 
-TF_CheckerWindow::~TF_CheckerWindow()
+TF_CheckerWindow::~TF_CheckerWindow() = default;
+
+TFieldSlot &TF_CheckerWindow::fieldSlot(qint32 n)
 {
-    if (F_CheckerWindow == this)
-        F_CheckerWindow = nullptr;
+    if (m_fields.size() <= n)
+        m_fields.resize(qMax(qsizetype(n) + 1, qsizetype(Accounts.slotCapacity()) + 1));
+    return m_fields[n];
 }
 
-QString TF_CheckerWindow::settingsFileName() const
+const TFieldSlot &TF_CheckerWindow::fieldSlot(qint32 n) const
 {
-    return Platform::joinPath(SettingsDir, QStringLiteral("vorlo.ini"));
+    static const TFieldSlot none;
+    return n < m_fields.size() ? m_fields[n] : none;
+}
+
+qint32 TF_CheckerWindow::slotOfField(const QObject *field) const
+{
+    for (qint32 n = 1; n <= Accounts.AccountCount; ++n)
+        if (field && fieldSlot(n).Field == field)
+            return n;
+    return 0;
+}
+
+qint32 TF_CheckerWindow::slotOfItem(QAction *TFieldSlot::*member, const QObject *item) const
+{
+    for (qint32 n = 1; n <= Accounts.AccountCount; ++n)
+        if (item && fieldSlot(n).*member == item)
+            return n;
+    return 0;
 }
 
 void TF_CheckerWindow::setTrayIcon(ITrayIcon *tray)
@@ -158,12 +184,6 @@ void TF_CheckerWindow::comandlineafter()
     }
 }
 
-bool TF_CheckerWindow::isOnline() const
-{
-    const QString caption = online1->text();
-    return caption != QLatin1String("&Go Online") && caption != QLatin1String("Go Online");
-}
-
 void TF_CheckerWindow::closeEvent(QCloseEvent *event)
 {
     // FormCloseQuery: every close is allowed and runs the exit procedure.
@@ -188,21 +208,7 @@ void TF_CheckerWindow::Button3Click()
         qCDebug(lcSettings) << "settings not saved at exit:" << Log::currentError();
         // An unwritable file must not keep the program from ending.
     }
-    for (qint32 n = 1; n <= Accounts.slotCapacity(); ++n) {
-        TNMPOP3 *client = Accounts.slot(n).Pop3;
-        if (!client)
-            continue;
-        try {
-            client->RequestCloseSocket();
-        } catch (...) {
-            qCDebug(lcCheck) << "account" << n << "not closed at exit:" << Log::currentError();
-        }
-        // A check may still be waiting inside this client: let its wait unwind first.
-        client->deleteLater();
-        Accounts.slot(n).Pop3 = nullptr;
-    }
-    for (qint32 n = 0; n <= Accounts.slotCapacity(); ++n)
-        Accounts.slot(n).MailSummary.reset();
+    m_engine->shutdown();
     clearMask();
     emit exiting();
     QCoreApplication::quit();
