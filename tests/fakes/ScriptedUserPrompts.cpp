@@ -1,5 +1,7 @@
 #include "ScriptedUserPrompts.h"
 
+#include <QCoro/QCoroSignal>
+
 ScriptedUserPrompts::ScriptedUserPrompts()
 {
     UserPrompts::setInstance(this);
@@ -98,6 +100,20 @@ std::optional<QString> ScriptedUserPrompts::password(const QString &prompt)
     question.text = prompt;
     m_asked << question;
     return textAnswer();
+}
+
+QCoro::Task<std::optional<QString>> ScriptedUserPrompts::askPassword(const QString &prompt)
+{
+    if (m_holding)
+        co_await qCoro(&m_release, &QTimer::timeout);
+    co_return password(prompt);
+}
+
+void ScriptedUserPrompts::releasePasswords()
+{
+    m_holding = false;
+    m_release.setSingleShot(true);
+    m_release.start(0);
 }
 
 std::optional<QString> ScriptedUserPrompts::openFile(QWidget *, const QString &caption, const QString &dir,

@@ -3,6 +3,7 @@
 #include "platform/UserPrompts.h"
 
 #include <QList>
+#include <QTimer>
 #include <variant>
 
 // Answers every prompt from a queue filled by the test and records what was asked.
@@ -34,6 +35,10 @@ public:
     void answerColor(const QColor &color);
     // For input, password, open file and color: the user cancels.
     void answerCancel();
+    // From now on a check's password question stays open, its check suspended, until
+    // releasePasswords(); then each takes its queued answer.
+    void holdPasswords() { m_holding = true; }
+    void releasePasswords();
 
     const QList<Question> &asked() const { return m_asked; }
     qsizetype pendingAnswers() const { return m_answers.size(); }
@@ -45,6 +50,7 @@ public:
     std::optional<QString> input(QWidget *parent, const QString &caption, const QString &label,
                                  const QString &initial) override;
     std::optional<QString> password(const QString &prompt) override;
+    QCoro::Task<std::optional<QString>> askPassword(const QString &prompt) override;
     std::optional<QString> openFile(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter) override;
     std::optional<QColor> color(QWidget *parent, const QColor &initial) override;
@@ -59,4 +65,6 @@ private:
     QList<Answer> m_answers;
     QList<Question> m_asked;
     int m_unexpected = 0;
+    bool m_holding = false;
+    QTimer m_release;
 };

@@ -3,7 +3,7 @@
 // must give the same lists, filter marks, deletions and log records; a repeat check of the
 // pipelined path reads headers only for new messages.
 #include "fixtures/SyncWait.h"
-#include "CheckerFixture.h"
+#include "EngineFixture.h"
 
 #include "fixtures/Dovecot.h"
 #include "mail/TMailSummary.h"
@@ -76,9 +76,9 @@ Outcome runPath(const Box &box, const QByteArray &filter, const QByteArray &secu
     const Dovecot::User user = Dovecot::addUser("pipe");
     Dovecot::deliver(user, box);
     const QHash<QByteArray, QByteArray> places = placesOf(user);
-    CheckerFixture fx;
+    EngineFixture fx;
     fx.writeIni(iniFor(user, security, filter));
-    TF_CheckerWindow &w = fx.start();
+    TCheckEngine &w = fx.start();
     w.Accounts.slot(1).CheckTimer->stop();
     TNMPOP3 *pop = w.Accounts.slot(1).Pop3;
     TMailSummary &s = *w.Accounts.slot(1).MailSummary;
@@ -190,7 +190,7 @@ void TestCheckPipeline::cacheFollowsTheAccount()
     Dovecot::deliver(one, {Dovecot::message("Subject: one A"), Dovecot::message("Subject: one B"),
                            Dovecot::message("Subject: one C")});
     Dovecot::deliver(two, {Dovecot::message("Subject: two A"), Dovecot::message("Subject: two B")});
-    CheckerFixture fx;
+    EngineFixture fx;
     auto section = [](int n, const Dovecot::User &user) {
         return "[" + QByteArray::number(n) + "]\r\nName=" + user.name + "\r\nHost=127.0.0.1:" +
                QByteArray::number(Dovecot::plainPort()) + "\r\nUserID=" + user.name + "\r\nPassword=" +
@@ -198,7 +198,7 @@ void TestCheckPipeline::cacheFollowsTheAccount()
                Dovecot::certFingerprint() + "\r\n";
     };
     fx.writeIni("[Main]\r\nECount=2\r\nCheckAllWhenGoingOnline=0\r\n" + section(1, one) + section(2, two));
-    TF_CheckerWindow &w = fx.start();
+    TCheckEngine &w = fx.start();
     w.Accounts.slot(1).CheckTimer->stop();
     w.Accounts.slot(2).CheckTimer->stop();
     auto check = [&](int n) {
@@ -237,5 +237,5 @@ void TestCheckPipeline::cacheFollowsTheAccount()
     QCOMPARE(check(1), 0);
 }
 
-QTEST_MAIN(TestCheckPipeline)
+QTEST_GUILESS_MAIN(TestCheckPipeline)
 #include "tst_checkpipeline.moc"

@@ -1,7 +1,7 @@
 // The diagnostics of a check: off unless enabled; enabled, every step of a check shows, and
 // neither the password nor its scrambled form ever does.
 #include "fixtures/SyncWait.h"
-#include "CheckerFixture.h"
+#include "EngineFixture.h"
 
 #include "fixtures/ScriptServer.h"
 
@@ -67,11 +67,11 @@ void TestCheckLog::checkSteps()
     ScriptServer server;
     QVERIFY2(server.setScript(script), qPrintable(server.errorString()));
     QVERIFY(server.listen());
-    CheckerFixture fx;
+    EngineFixture fx;
     const QByteArray scrambled = TIniFile::encodeStoredPassword("s3cr3t-pw");
     fx.writeIni("[Main]\r\nECount=1\r\nCheckAllWhenGoingOnline=0\r\n[1]\r\nName=log\r\nHost=127.0.0.1:" +
                 QByteArray::number(server.port()) + "\r\nUserID=joe\r\nPassword=" + scrambled + "\r\nSecurity=none\r\n");
-    TF_CheckerWindow &w = fx.start();
+    TCheckEngine &w = fx.start();
     w.Accounts.slot(1).CheckTimer->stop();
 
     if (enabled)
@@ -93,5 +93,5 @@ void TestCheckLog::checkSteps()
     }
 }
 
-QTEST_MAIN(TestCheckLog)
+QTEST_GUILESS_MAIN(TestCheckLog)
 #include "tst_checklog.moc"

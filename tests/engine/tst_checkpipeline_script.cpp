@@ -3,9 +3,8 @@
 // pipelined batch that is cut off, a refused header, and id listings that disagree with
 // the count leave every line with its own message.
 #include "fixtures/SyncWait.h"
-#include "CheckerFixture.h"
+#include "EngineFixture.h"
 
-#include "core/ui/TCheckerField.h"
 #include "fixtures/ScriptServer.h"
 #include "mail/TMailSummary.h"
 
@@ -61,15 +60,15 @@ private slots:
     void doubledIdsAreAskedAgain();
 
 private:
-    TF_CheckerWindow &startOn(CheckerFixture &fx, const ScriptServer &server);
+    TCheckEngine &startOn(EngineFixture &fx, const ScriptServer &server);
 };
 
-TF_CheckerWindow &TestCheckPipelineScript::startOn(CheckerFixture &fx, const ScriptServer &server)
+TCheckEngine &TestCheckPipelineScript::startOn(EngineFixture &fx, const ScriptServer &server)
 {
     fx.writeIni("[Main]\r\nECount=1\r\nCheckAllWhenGoingOnline=0\r\n[1]\r\nName=script\r\nHost=127.0.0.1:" +
                 QByteArray::number(server.port()) + "\r\nUserID=joe\r\nPassword=" +
                 TIniFile::encodeStoredPassword("secret") + "\r\nSecurity=auto\r\n");
-    TF_CheckerWindow &w = fx.start();
+    TCheckEngine &w = fx.start();
     w.Accounts.slot(1).CheckTimer->stop();
     return w;
 }
@@ -133,8 +132,8 @@ void TestCheckPipelineScript::wire()
     ScriptServer server;
     QVERIFY2(server.setScript(script), qPrintable(server.errorString()));
     QVERIFY(server.listen());
-    CheckerFixture fx;
-    TF_CheckerWindow &w = startOn(fx, server);
+    EngineFixture fx;
+    TCheckEngine &w = startOn(fx, server);
 
     syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
 
@@ -146,8 +145,8 @@ void TestCheckPipelineScript::wire()
         QCOMPARE(s.Sender.at(k).isEmpty(), subjects.at(k).isEmpty());
     QCOMPARE(s.Size, QByteArrayList({"Size", "1 kB", "2 kB", "1 kB"}));
     // A failed read is no failed check: the count shows, no error.
-    QCOMPARE(w.EShowVar(1)->text(), QStringLiteral("3"));
-    QVERIFY(w.EShowVar(1)->colorValue() != w.Colors.Error);
+    QCOMPARE(w.Accounts.data(1).MailCount, 3);
+    QCOMPARE(w.Accounts.data(1).LastError, QString());
     QVERIFY(!w.Accounts.data(1).Busy);
     QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 5000);
     QVERIFY2(server.errors().isEmpty(), qPrintable(server.errors().join('\n')));
@@ -162,8 +161,8 @@ void TestCheckPipelineScript::doubledIdsAreAskedAgain()
                               header(2) + Quit),
              qPrintable(server.errorString()));
     QVERIFY(server.listen());
-    CheckerFixture fx;
-    TF_CheckerWindow &w = startOn(fx, server);
+    EngineFixture fx;
+    TCheckEngine &w = startOn(fx, server);
     for (int check = 1; check <= 2; ++check) {
         syncWait(w.checkmail(1, w.Accounts.slot(1).Pop3));
         QCOMPARE(w.Accounts.slot(1).MailSummary->Subject, QByteArrayList({"Subject", " mail 1", " mail 2"}));
@@ -173,5 +172,5 @@ void TestCheckPipelineScript::doubledIdsAreAskedAgain()
     QVERIFY2(server.errors().isEmpty(), qPrintable(server.errors().join('\n')));
 }
 
-QTEST_MAIN(TestCheckPipelineScript)
+QTEST_GUILESS_MAIN(TestCheckPipelineScript)
 #include "tst_checkpipeline_script.moc"
