@@ -1,10 +1,14 @@
 // Program entry: the application object, the forms in their order, the message loop.
+#include "core/TMailNotices.h"
 #include "core/ui/TApplication.h"
 #include "core/ui/TF_CheckerWindow.h"
 #include "desktop/TCheckerDesktop.h"
 #include "mail/ui/TF_EMailList.h"
 #include "platform/DisplayPlatform.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/ExitSignals.h"
+#include "platform/NetworkStatus.h"
+#include "platform/SleepWatch.h"
 #include "settings/ui/TF_Prefs.h"
 #include "update/TF_About.h"
 #include "update/TF_Update.h"
@@ -25,6 +29,17 @@ int main(int argc, char **argv)
     auto *checker = new TF_CheckerWindow(arguments);
     // The checker window's own parts: tray icon, transparency, program icon.
     TCheckerDesktop::install(*checker);
+    // The desktop around the checks: reachability, sleep and notifications.
+    TCheckEngine &engine = checker->engine();
+    engine.followNetwork(NetworkStatus::create(checker));
+    engine.followSleep(SleepWatch::create(checker));
+    DesktopNotifier *notifier = DesktopNotifier::create(checker, [window = QPointer<TF_CheckerWindow>(checker)](
+                                                                     const QString &title, const QString &body) {
+        if (window && window->trayIcon())
+            window->trayIcon()->showBalloon(title, body);
+    });
+    auto *notices = new TMailNotices(engine, *notifier, checker);
+    QObject::connect(notices, &TMailNotices::openMailList, checker, [checker](int n) { checker->MailListClick(n); });
     QPointer<TF_Prefs> prefs = new TF_Prefs(*checker);
     QPointer<TF_About> about = new TF_About;
     QPointer<TF_Update> update = new TF_Update;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 
 // The data columns of one account: they move down a slot when an earlier account is deleted.
@@ -32,6 +33,14 @@ struct TAccountData
     // Which account this is, whatever slot it sits in: a check's results go only to the
     // account it started for. 0 until the table hands one out.
     quint64 Serial = 0;
+    // The running check's number; a check whose number is gone was cancelled quietly.
+    quint64 CheckId = 0;
+    // A check was due while the network was away: the field keeps its state and says so.
+    bool WaitingForNetwork = false;
+    // The ids the last successful check saw, so the next one knows which messages are new;
+    // nothing is known before the first successful check of the run.
+    QSet<QByteArray> KnownIds;
+    bool Checked = false;
 
     // The values a new or freed slot gets; Name, Host, UserID, Password and MailCount stay.
     void applyFreedSlotDefaults()

@@ -6,7 +6,9 @@
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
 #include "platform/Log.h"
+#include "platform/NetworkStatus.h"
 #include "platform/Platform.h"
+#include "platform/SleepWatch.h"
 #include "settings/TIniFile.h"
 
 #include <QTimer>
@@ -45,6 +47,9 @@ void TCheckEngine::readSettings(TIniFile &ini)
                        Platform::joinPath(SettingsDir, QStringLiteral("Incoming Mail.wav")).toUtf8());
     Options.SoundItemIndex = ini.readInteger("Main", "SoundItemIndex", 1);
     Options.CheckAllWhenGoingOnline = ini.readBool("Main", "CheckAllWhenGoingOnline", true);
+    Options.FollowNetwork = ini.readBool("Main", "FollowNetwork", true);
+    Options.CheckAfterResume = ini.readBool("Main", "CheckAfterResume", true);
+    Options.Notify = ini.readBool("Main", "Notify", false);
 
     // A negative count (a hand-edited file) means no accounts; one beyond what the program
     // takes counts the account sections the file really holds.
@@ -200,6 +205,10 @@ qint32 TCheckEngine::addAccount(const QString &name)
     d.CertFingerprint.clear();
     d.LastError.clear();
     d.PlainText = false;
+    d.CheckId = 0;
+    d.WaitingForNetwork = false;
+    d.KnownIds.clear();
+    d.Checked = false;
 
     // A reused slot still holds what its former account left behind.
     TAccountSlot &s = Accounts.slot(n);
@@ -265,6 +274,85 @@ void TCheckEngine::setOnline(bool online)
         for (qint32 n = 1; n <= Accounts.AccountCount; ++n)
             if (QTimer *t = Accounts.slot(n).CheckTimer)
                 t->start(1);
+}
+
+void TCheckEngine::followNetwork(NetworkStatus *status)
+{
+    if (!status || !status->isKnown())
+        return;
+    connect(status, &NetworkStatus::reachableChanged, this, [this](bool reachable) {
+        runSilently([&] { setNetworkReachable(reachable); });
+    });
+    setNetworkReachable(status->isReachable());
+}
+
+void TCheckEngine::setNetworkReachable(bool reachable)
+{
+    const bool wasWaiting = waitsForNetwork();
+    m_networkDown = !reachable;
+    if (!Options.FollowNetwork || wasWaiting == waitsForNetwork())
+        return;
+    if (!reachable) {
+        qCDebug(lcCheck) << "network lost: checks wait for it";
+        cancelChecksQuietly();
+        return;
+    }
+    qCDebug(lcCheck) << "network back";
+    for (qint32 n = 1; n <= Accounts.AccountCount; ++n) {
+        if (Accounts.data(n).WaitingForNetwork) {
+            Accounts.data(n).WaitingForNetwork = false;
+            emit checkQuietlyEnded(n);
+        }
+    }
+    // The user's own offline switch wins; asleep, the waking checks everything.
+    if (isOnline() && !m_asleep)
+        scheduleActive();
+}
+
+void TCheckEngine::followSleep(SleepWatch *watch)
+{
+    if (!watch)
+        return;
+    connect(watch, &SleepWatch::aboutToSleep, this, [this] { runSilently([&] { prepareForSleep(true); }); });
+    connect(watch, &SleepWatch::resumed, this, [this] { runSilently([&] { prepareForSleep(false); }); });
+}
+
+void TCheckEngine::prepareForSleep(bool sleeping)
+{
+    if (sleeping) {
+        if (!Options.CheckAfterResume)
+            return;
+        qCDebug(lcCheck) << "going to sleep: running checks end";
+        m_asleep = true;
+        cancelChecksQuietly();
+        return;
+    }
+    if (!m_asleep)
+        return;
+    m_asleep = false;
+    qCDebug(lcCheck) << "woken up" << (waitsForNetwork() ? "; checks wait for the network" : "");
+    // Without the network the check comes when it is back.
+    if (isOnline() && !waitsForNetwork())
+        scheduleActive();
+}
+
+void TCheckEngine::cancelChecksQuietly()
+{
+    for (qint32 n = 1; n <= Accounts.AccountCount; ++n) {
+        TAccountData &d = Accounts.data(n);
+        if (!d.Busy)
+            continue;
+        // The check sees its number gone at its next step and ends without touching anything.
+        d.CheckId = 0;
+        d.Busy = false;
+        try {
+            if (TNMPOP3 *client = Accounts.slot(n).Pop3)
+                client->RequestCloseSocket();
+        } catch (...) {
+            qCDebug(lcCheck) << "account" << n << "closing failed:" << Log::currentError();
+        }
+        emit checkQuietlyEnded(n);
+    }
 }
 
 void TCheckEngine::checkTimerTimer(QTimer *timer)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/TAccountTable.h"
+#include "core/TNewMail.h"
 #include "core/TProgramOptions.h"
 #include "mail/TFilter.h"
 
@@ -12,7 +13,9 @@
 #include <functional>
 #include <memory>
 
+class NetworkStatus;
 class QTimer;
+class SleepWatch;
 class TIniFile;
 class TNMPOP3;
 struct TMailSummary;
@@ -61,6 +64,20 @@ public:
     // when "CheckAllWhenGoingOnline" is set.
     void setOnline(bool online);
 
+    // ---- the desktop around it ----
+    // Follows the system's reachability ("FollowNetwork"): while the network is away no check
+    // starts and running ones end quietly; when it is back every active account is checked
+    // once, unless the user is offline.
+    void followNetwork(NetworkStatus *status);
+    void setNetworkReachable(bool reachable);
+    bool waitsForNetwork() const { return Options.FollowNetwork && m_networkDown; }
+    // Follows sleep and waking ("CheckAfterResume"): running checks end quietly before the
+    // machine sleeps; after it wakes every active account is checked once the network is there.
+    void followSleep(SleepWatch *watch);
+    void prepareForSleep(bool sleeping);
+    // Ends the running checks without a failure: their fields keep their last state.
+    void cancelChecksQuietly();
+
     // ---- checks ----
     // One check of account n over `client`; returns at once when it cannot start.
     [[nodiscard]] QCoro::Task<> checkmail(int n, TNMPOP3 *client);
@@ -90,6 +107,11 @@ signals:
     void checkFinished(int n, bool failed);
     // Account n's mail list holds new lines.
     void summaryChanged(int n);
+    // Account n's check ended quietly (sleep, network lost) or could not start for the network:
+    // nothing about the account changed but its Busy and WaitingForNetwork flags.
+    void checkQuietlyEnded(int n);
+    // A check of account n found messages that are new (sent whatever "Notify" says).
+    void newMail(int n, const TNewMail &mail);
 
 private:
     void createSlotObjects(int n);
@@ -102,8 +124,14 @@ private:
     void commitDeletions(int n, TMailSummary &summary, const QList<qsizetype> &lines);
     // Keeps what a successful login's protection tells: "auto" becomes what was seen.
     void rememberSecurity(int n, const QByteArray &negotiated);
+    // Compares the ids of a successful check with the last one's and reports what is new.
+    void noteNewMail(int n, const TMailSummary *summary, qint32 oldCount);
+    bool networkUsable() const { return !m_asleep && !waitsForNetwork(); }
 
     bool m_online = true;
+    bool m_networkDown = false;
+    bool m_asleep = false;
+    quint64 m_lastCheckId = 0;
     // Slots 1..m_resizedCount held account data at the last resize; only later slots are new.
     qint32 m_resizedCount = 0;
 };

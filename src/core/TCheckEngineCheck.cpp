@@ -3,6 +3,7 @@
 
 #include "core/TSummaryCache.h"
 #include "core/TSummaryReader.h"
+#include "mail/TEncodedWords.h"
 #include "mail/TEventLog.h"
 #include "mail/TFilterEngine.h"
 #include "mail/TMailSummary.h"
@@ -62,13 +63,25 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
 {
     if (Quitting || n < 1 || n > Accounts.AccountCount || !client || Accounts.data(n).Busy || !isOnline())
         co_return;
+    if (!networkUsable()) {
+        // It would only fail: the field keeps its state and says what it waits for.
+        Accounts.data(n).WaitingForNetwork = true;
+        emit checkQuietlyEnded(n);
+        co_return;
+    }
     // The check suspends at every wait and anything may run meanwhile: an account deletion can
     // move the data columns or grow them. So the check holds its account's identity, finds the
     // account's slot anew after every wait, and drops its results once the account is gone.
     const quint64 serial = Accounts.serialOf(n);
     auto at = [this, serial] { return Accounts.slotOfSerial(serial); };
-    // Checked first after every wait: an engine destroyed meanwhile is never touched again.
-    auto gone = [this, engine = QPointer<TCheckEngine>(this), at] { return !engine || Quitting || at() == 0; };
+    const quint64 checkId = ++m_lastCheckId;
+    Accounts.data(n).CheckId = checkId;
+    Accounts.data(n).WaitingForNetwork = false;
+    // Checked first after every wait: an engine destroyed meanwhile is never touched again,
+    // and a check cancelled quietly (its number taken away) ends without a word.
+    auto gone = [this, engine = QPointer<TCheckEngine>(this), at, checkId] {
+        return !engine || Quitting || at() == 0 || Accounts.data(at()).CheckId != checkId;
+    };
     auto D = [this, at]() -> TAccountData & { return Accounts.data(at()); };
     QPointer<TNMPOP3> pop(client);
     const std::shared_ptr<TMailSummary> summary = Accounts.slot(n).MailSummary;
@@ -223,13 +236,49 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
     else
         qCDebug(lcCheck) << "account" << at() << "result:" << D().MailCount << "messages";
     D().Busy = false;
+    D().CheckId = 0;
     if (!failed)
         D().LastError.clear();
     else
         D().LastError = reason;
+    if (!failed)
+        noteNewMail(at(), summary.get(), oldCount);
     emit checkFinished(at(), failed);
     if (!gone() && !failed && D().MailCount > oldCount && D().Sound)
         playSounds(oldCount, D().MailCount);
+}
+
+void TCheckEngine::noteNewMail(int n, const TMailSummary *summary, qint32 oldCount)
+{
+    TAccountData &d = Accounts.data(n);
+    QSet<QByteArray> ids;
+    TNewMail mail;
+    mail.Serial = d.Serial;
+    mail.Account = TextBytes::toText(d.Name);
+    const bool listed = d.List && summary && d.MailCount > 0 && summary->UniqueID.size() > 1;
+    if (listed) {
+        for (qsizetype line = 1; line < summary->UniqueID.size(); ++line) {
+            const QByteArray &id = summary->UniqueID.at(line);
+            ids.insert(id);
+            if (d.Checked && !d.KnownIds.contains(id))
+                mail.Messages.append({TEncodedWords::decode(TMailSummary::lineOf(summary->Sender, line)).trimmed(),
+                                      TEncodedWords::decode(TMailSummary::lineOf(summary->Subject, line)).trimmed()});
+        }
+    }
+    if (!d.Checked) {
+        // The first check of a run: the whole box is no news, only its size is.
+        mail.CountOnly = true;
+        mail.Count = d.MailCount;
+    } else if (listed) {
+        mail.Count = qint32(mail.Messages.size());
+    } else {
+        mail.CountOnly = true;
+        mail.Count = qMax(0, d.MailCount - oldCount);
+    }
+    d.KnownIds = std::move(ids);
+    d.Checked = true;
+    if (mail.Count > 0)
+        emit newMail(n, mail);
 }
 
 void TCheckEngine::rememberSecurity(int n, const QByteArray &negotiated)

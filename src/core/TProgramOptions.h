@@ -19,6 +19,11 @@ struct TProgramOptions
     bool Floating = false;
     bool AlwaysOnTop = true;
     bool CheckAllWhenGoingOnline = true;
+    // Awareness of the desktop: checks wait for the network and run after waking from sleep;
+    // new mail is announced in a desktop notification.
+    bool FollowNetwork = true;
+    bool CheckAfterResume = true;
+    bool Notify = false;
     bool ForceTransparency = false;
     bool Transparency = true;
     qint32 TransparencyValue = 200;

@@ -92,6 +92,11 @@ public:
     bool isCycling() const override { return m_cycleIcons; }
     QString hint() const override { return m_hint; }
     void refresh() override { TrayModify(); }
+    void showBalloon(const QString &title, const QString &text) override
+    {
+        if (m_system && m_system->isVisible())
+            m_system->showMessage(title, text);
+    }
 
     // What the status area was last given, and the animation's state.
     QString tipText() const;

@@ -168,7 +168,8 @@ void TestStartupSettings::saveOrderAndUnknownKeys()
                                       "Hidden", "HideWhenOffline", "defaultX", "defaultY", "alternativeX",
                                       "alternativeY", "ColorSet", "MailCountSound", "IncomingSound",
                                       "SoundItemIndex", "Floating", "AlwaysOnTop", "KeepLogFile", "Transparency",
-                                      "TransparencyValue", "Round", "CheckAllWhenGoingOnline", "FilterCount"};
+                                      "TransparencyValue", "Round", "CheckAllWhenGoingOnline", "FollowNetwork",
+                                      "CheckAfterResume", "Notify", "FilterCount"};
     QCOMPARE(main.mid(5), expectedTail);
     QCOMPARE(keysOf(file, "1"),
              QByteArrayList({"Name", "Host", "Extra", "UserID", "Password", "SavePwd", "Timer", "Active", "Sound",

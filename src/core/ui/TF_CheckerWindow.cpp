@@ -48,6 +48,7 @@ TF_CheckerWindow::TF_CheckerWindow(const QStringList &arguments, QWidget *parent
     connect(m_engine, &TCheckEngine::accountFailed, this, [this](int n) { setFieldColor(n, Colors.Error); });
     connect(m_engine, &TCheckEngine::checkFinished, this, &TF_CheckerWindow::checkEnded);
     connect(m_engine, &TCheckEngine::summaryChanged, this, &TF_CheckerWindow::refreshMailList);
+    connect(m_engine, &TCheckEngine::checkQuietlyEnded, this, &TF_CheckerWindow::checkQuietlyEnded);
 
     createMainMenu();
     createHiddenButtons();

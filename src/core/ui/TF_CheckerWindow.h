@@ -200,6 +200,7 @@ private:
     // What the engine's check results look like here.
     void refreshMailList(int n);
     void checkEnded(int n, bool failed);
+    void checkQuietlyEnded(int n);
 
     QStringList m_arguments;
     QFrame *m_panel = nullptr;

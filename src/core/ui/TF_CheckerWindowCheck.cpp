@@ -18,6 +18,19 @@ void TF_CheckerWindow::refreshMailList(int n)
         m_mailList->refreshAccount(0);
 }
 
+void TF_CheckerWindow::checkQuietlyEnded(int n)
+{
+    if (!Accounts.anyBusy()) {
+        if (m_tray)
+            m_tray->stopCycling();
+        m_timer6->stop();
+    }
+    // The colour the field had before the check: blinking may have left another one.
+    const TAccountData &d = Accounts.data(n);
+    setFieldColor(n, !d.LastError.isEmpty() ? Colors.Error : d.Active ? Colors.Active : Colors.Idle);
+    updateFieldTooltip(n);
+}
+
 void TF_CheckerWindow::checkEnded(int n, bool failed)
 {
     const TAccountData &d = Accounts.data(n);

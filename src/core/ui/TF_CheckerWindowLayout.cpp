@@ -209,5 +209,8 @@ void TF_CheckerWindow::updateFieldTooltip(int n)
     const TAccountData &d = Accounts.data(n);
     const QString name = TextBytes::toText(d.Name);
     const QString title = d.PlainText ? name + QStringLiteral(" (not encrypted)") : name;
-    field->setToolTip(d.LastError.isEmpty() ? title : title + QLatin1Char('\n') + d.LastError);
+    QString tip = d.LastError.isEmpty() ? title : title + QLatin1Char('\n') + d.LastError;
+    if (d.WaitingForNetwork)
+        tip += QStringLiteral("\nwaiting for the network");
+    field->setToolTip(tip);
 }

@@ -107,6 +107,9 @@ void TF_CheckerWindow::saveSettings()
     ini.writeInteger("Main", "TransparencyValue", Options.TransparencyValue);
     ini.writeBool("Main", "Round", Metrics.Round);
     ini.writeBool("Main", "CheckAllWhenGoingOnline", Options.CheckAllWhenGoingOnline);
+    ini.writeBool("Main", "FollowNetwork", Options.FollowNetwork);
+    ini.writeBool("Main", "CheckAfterResume", Options.CheckAfterResume);
+    ini.writeBool("Main", "Notify", Options.Notify);
 
     m_engine->writeAccounts(ini);
 

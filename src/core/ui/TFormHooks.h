@@ -22,6 +22,8 @@ public:
     virtual void setHint(const QString &hint) = 0;
     virtual QString hint() const = 0;
     virtual void refresh() = 0;
+    // A balloon over the icon, where the desktop has no notification service of its own.
+    virtual void showBalloon(const QString &title, const QString &text) { (void)title, (void)text; }
 };
 
 // The mail list window.

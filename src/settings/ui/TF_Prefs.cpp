@@ -82,6 +82,9 @@ void TF_Prefs::UpdatePrefsControls()
     u.CheckBox13->setChecked(w.Options.HideWhenOffline);
     u.RoundCheckBox->setChecked(w.Metrics.Round);
     u.CheckAllBox->setChecked(w.Options.CheckAllWhenGoingOnline);
+    u.FollowNetworkBox->setChecked(w.Options.FollowNetwork);
+    u.CheckAfterResumeBox->setChecked(w.Options.CheckAfterResume);
+    u.NotifyBox->setChecked(w.Options.Notify);
     u.CheckBox2->setChecked(w.Options.KeepLogFile);
     m_sound->showFileNames();
     if (w.transparencyOffered()) {
@@ -141,6 +144,9 @@ void TF_Prefs::takeAtOkControls()
     w.Options.KeepLogFile = u.CheckBox2->isChecked();
     w.Metrics.Round = u.RoundCheckBox->isChecked();
     w.Options.CheckAllWhenGoingOnline = u.CheckAllBox->isChecked();
+    w.Options.FollowNetwork = u.FollowNetworkBox->isChecked();
+    w.Options.CheckAfterResume = u.CheckAfterResumeBox->isChecked();
+    w.Options.Notify = u.NotifyBox->isChecked();
     if (w.transparencyOffered()) {
         w.Options.Transparency = u.AlphaCheckBox->isChecked();
         w.Options.TransparencyValue = u.AlphaSlider->value();
