@@ -79,9 +79,8 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
     Accounts.data(n).WaitingForNetwork = false;
     // Checked first after every wait: an engine destroyed meanwhile is never touched again,
     // and a check cancelled quietly (its number taken away) ends without a word.
-    auto gone = [this, engine = QPointer<TCheckEngine>(this), at, checkId] {
-        return !engine || Quitting || at() == 0 || Accounts.data(at()).CheckId != checkId;
-    };
+    auto alive = [this, engine = QPointer<TCheckEngine>(this), at] { return engine && !Quitting && at() > 0; };
+    auto gone = [this, alive, at, checkId] { return !alive() || Accounts.data(at()).CheckId != checkId; };
     auto D = [this, at]() -> TAccountData & { return Accounts.data(at()); };
     QPointer<TNMPOP3> pop(client);
     const std::shared_ptr<TMailSummary> summary = Accounts.slot(n).MailSummary;
@@ -244,7 +243,7 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
     if (!failed)
         noteNewMail(at(), summary.get(), oldCount);
     emit checkFinished(at(), failed);
-    if (!gone() && !failed && D().MailCount > oldCount && D().Sound)
+    if (alive() && !failed && D().MailCount > oldCount && D().Sound)
         playSounds(oldCount, D().MailCount);
 }
 

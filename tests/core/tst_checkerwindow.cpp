@@ -465,6 +465,7 @@ void TestCheckerWindow::resizeKeepsHiddenAccounts()
 
     // Adding an account leaves the hidden one as it was and gives the new slot the defaults.
     w.Accounts.AccountCount = 3;
+    w.Accounts.resizeColumns();
     w.Accounts.data(3).Active = true; // left over from nothing: a new slot starts clean
     w.E_Setlengths();
     stopTimers(w);

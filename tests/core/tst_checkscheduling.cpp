@@ -5,6 +5,7 @@
 #include "FakeTray.h"
 
 #include "core/ui/TCheckerField.h"
+#include "fakes/FakeDesktop.h"
 #include "fixtures/ScriptServer.h"
 #include "mail/TMailSummary.h"
 #include "net/TNMPOP3.h"
@@ -21,6 +22,7 @@ private slots:
     void inactiveAccountWithQueuedDeletionsOnce();
     void checkAllWhileOffline();
     void goingOfflineDuringCheck();
+    void networkLostDuringCheck();
     void blinkingInStep();
     void guards();
     void droppedSlotTimerStops();
@@ -147,6 +149,34 @@ void TestCheckScheduling::goingOfflineDuringCheck()
     QVERIFY(!tray.cycling);
     QVERIFY(!w.blinkTimer()->isActive());
     QVERIFY(w.EShowVar(1)->text().isEmpty());
+}
+
+void TestCheckScheduling::networkLostDuringCheck()
+{
+    ScriptServer server;
+    QVERIFY(server.setScript("S: +OK ready\nC: USER u\nHOLD\n"));
+    QVERIFY(server.listen());
+    CheckerFixture fx;
+    fx.writeIni(accounts(server.port(), {"Active=1\n"}));
+    TF_CheckerWindow &w = fx.start();
+    FakeTray tray;
+    w.setTrayIcon(&tray);
+    w.Accounts.slot(1).CheckTimer->stop();
+    FakeNetworkStatus network;
+    w.engine().followNetwork(&network);
+
+    w.checkNow(1);
+    QTRY_VERIFY_WITH_TIMEOUT(server.received().contains("USER u"), 10000);
+    QVERIFY(w.blinkTimer()->isActive());
+    network.setReachable(false);
+    // Not the error colour: the field is as before the check, and says why nothing happens.
+    QVERIFY(!w.Accounts.data(1).Busy);
+    QCOMPARE(w.EShowVar(1)->colorValue(), w.Colors.Active);
+    QVERIFY(!w.blinkTimer()->isActive());
+    QVERIFY(!tray.cycling);
+    w.checkNow(1);
+    QCOMPARE(w.EShowVar(1)->toolTip(), QStringLiteral("a1\nwaiting for the network"));
+    QCOMPARE(w.EShowVar(1)->colorValue(), w.Colors.Active);
 }
 
 void TestCheckScheduling::blinkingInStep()

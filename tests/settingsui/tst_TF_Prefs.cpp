@@ -421,6 +421,13 @@ void TestPrefs::okWritesWhatTheDialogShowed()
     fx.widget<QCheckBox>("CheckBox13")->setChecked(true);
     fx.widget<QCheckBox>("CheckBox9")->setChecked(true);
     fx.widget<QCheckBox>("CheckAllBox")->setChecked(false);
+    // The desktop boxes start at their defaults: following the network and sleep, no notices.
+    QVERIFY(fx.widget<QCheckBox>("FollowNetworkBox")->isChecked());
+    QVERIFY(fx.widget<QCheckBox>("CheckAfterResumeBox")->isChecked());
+    QVERIFY(!fx.widget<QCheckBox>("NotifyBox")->isChecked());
+    fx.widget<QCheckBox>("FollowNetworkBox")->setChecked(false);
+    fx.widget<QCheckBox>("CheckAfterResumeBox")->setChecked(false);
+    fx.widget<QCheckBox>("NotifyBox")->setChecked(true);
     fx.widget<QCheckBox>("CheckBox2")->setChecked(false);
 
     fx.showPage("TabSheet8");
@@ -468,6 +475,9 @@ void TestPrefs::okWritesWhatTheDialogShowed()
     QCOMPARE(value("Main", "HideWhenOffline"), QByteArray("1"));
     QCOMPARE(value("Main", "AlwaysOffline"), QByteArray("1"));
     QCOMPARE(value("Main", "CheckAllWhenGoingOnline"), QByteArray("0"));
+    QCOMPARE(value("Main", "FollowNetwork"), QByteArray("0"));
+    QCOMPARE(value("Main", "CheckAfterResume"), QByteArray("0"));
+    QCOMPARE(value("Main", "Notify"), QByteArray("1"));
     QCOMPARE(value("Main", "KeepLogFile"), QByteArray("0"));
     QCOMPARE(value("Main", "AnimIcons"), QByteArray("0"));
     QCOMPARE(value("Main", "Blinking"), QByteArray("0"));
