@@ -270,15 +270,19 @@ void TestCheckDesktop::newMailByUniqueId()
     syncWait(engine.checkmail(1, engine.Accounts.slot(1).Pop3));
     QCOMPARE(notifier.shown.size(), 1);
 
-    // Two arrive, one goes: only the new ones are named, by their decoded headers.
+    // Seven arrive: only the new ones count, the first three named by their decoded headers.
     QList<QByteArray> batch;
     batch << Dovecot::message("From: =?utf-8?q?J=C3=B6rg?= <j@example.org>\r\nSubject: =?iso-8859-1?q?Gr=FC=DFe?=")
-          << Dovecot::message("From: ann@example.org\r\nSubject: Second");
+          << Dovecot::message("From: ann@example.org\r\nSubject: =?utf-8?b?U2Vjb25k?=")
+          << Dovecot::message("From: \"Bob B.\" <b@example.org>\r\nSubject: Third");
+    for (int k = 4; k <= 7; ++k)
+        batch << Dovecot::message("From: x@example.org\r\nSubject: n" + QByteArray::number(k));
     Dovecot::deliver(user, batch);
     syncWait(engine.checkmail(1, engine.Accounts.slot(1).Pop3));
     QCOMPARE(notifier.shown.size(), 2);
     QCOMPARE(notifier.shown.at(1).key, engine.Accounts.data(1).Serial);
-    QCOMPARE(notifier.shown.at(1).body, QStringLiteral("Jörg: Grüße\nann@example.org: Second"));
+    QCOMPARE(notifier.shown.at(1).body,
+             QStringLiteral("Jörg: Grüße\nann@example.org: Second\nBob B.: Third\nand 4 more"));
 
     // Clicking asks for the account's mail list; with "Notify" off nothing is shown.
     emit notifier.activated(engine.Accounts.data(1).Serial);
