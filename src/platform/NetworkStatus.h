@@ -15,8 +15,8 @@ public:
     virtual bool isKnown() const = 0;
     virtual bool isReachable() const = 0;
 
-    // The system's own reachability backends (NetworkManager on Linux, the network list manager
-    // on Windows); `backend` names one, empty picks the first that can tell reachability.
+    // The system's own reachability backend (NetworkManager on Linux, the network list manager
+    // on Windows), or the one `backend` names.
     static NetworkStatus *create(QObject *parent, const QString &backend = {});
 
 signals:

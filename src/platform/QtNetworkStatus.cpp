@@ -6,6 +6,17 @@
 
 namespace {
 
+// Linux: NetworkManager's own view only. The other backend there judges by a default route,
+// which a machine checking a mail server on its local network or on loopback may well lack.
+QString defaultBackend()
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("networklistmanager");
+#else
+    return QStringLiteral("networkmanager");
+#endif
+}
+
 // Only a lost connection counts: a link to the local network alone may still reach a mail
 // server on it, and an unknown state must never keep checks from running.
 bool reachableIn(QNetworkInformation::Reachability r)
@@ -18,9 +29,7 @@ class QtNetworkStatus : public NetworkStatus
 public:
     QtNetworkStatus(QObject *parent, const QString &backend) : NetworkStatus(parent)
     {
-        const bool loaded = backend.isEmpty()
-                                ? QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)
-                                : QNetworkInformation::loadBackendByName(backend);
+        const bool loaded = QNetworkInformation::loadBackendByName(backend.isEmpty() ? defaultBackend() : backend);
         m_info = loaded ? QNetworkInformation::instance() : nullptr;
         if (!m_info || !m_info->supports(QNetworkInformation::Feature::Reachability)) {
             qCDebug(lcNet) << "no reachability backend" << backend;
