@@ -32,7 +32,10 @@ TCoolTrayIcon *TCheckerDesktop::createTrayIcon(TF_CheckerWindow &window)
     window.setTrayIcon(tray);
     ITrayIcon *registered = tray;
     // The window must never call a freed icon; at the window's own end it is gone already.
-    QObject::connect(tray, &QObject::destroyed, [registered, checker = QPointer<TF_CheckerWindow>(&window)] {
+    // Also called while the window itself is being destroyed, when it is no checker window any
+    // more: the cast finds that out, where a typed guard would not.
+    QObject::connect(tray, &QObject::destroyed, [registered, guard = QPointer<QObject>(&window)] {
+        auto *checker = qobject_cast<TF_CheckerWindow *>(guard.data());
         if (checker && checker->trayIcon() == registered)
             checker->setTrayIcon(nullptr);
     });
@@ -49,7 +52,10 @@ TAgBlend *TCheckerDesktop::createTransparency(TF_CheckerWindow &window)
     blend->setObjectName(QStringLiteral("AgBlend1"));
     window.setTransparency(blend);
     ITransparency *registered = blend;
-    QObject::connect(blend, &QObject::destroyed, [registered, checker = QPointer<TF_CheckerWindow>(&window)] {
+    // Also called while the window itself is being destroyed, when it is no checker window any
+    // more: the cast finds that out, where a typed guard would not.
+    QObject::connect(blend, &QObject::destroyed, [registered, guard = QPointer<QObject>(&window)] {
+        auto *checker = qobject_cast<TF_CheckerWindow *>(guard.data());
         if (checker && checker->transparency() == registered)
             checker->setTransparency(nullptr);
     });

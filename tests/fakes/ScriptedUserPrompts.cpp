@@ -105,15 +105,15 @@ std::optional<QString> ScriptedUserPrompts::password(const QString &prompt)
 QCoro::Task<std::optional<QString>> ScriptedUserPrompts::askPassword(const QString &prompt)
 {
     if (m_holding)
-        co_await qCoro(&m_release, &QTimer::timeout);
+        co_await qCoro(&m_gate, &PasswordGate::opened);
     co_return password(prompt);
 }
 
 void ScriptedUserPrompts::releasePasswords()
 {
     m_holding = false;
-    m_release.setSingleShot(true);
-    m_release.start(0);
+    // From the event loop, never inside the caller: the checks resume on their own.
+    QMetaObject::invokeMethod(&m_gate, &PasswordGate::opened, Qt::QueuedConnection);
 }
 
 std::optional<QString> ScriptedUserPrompts::openFile(QWidget *, const QString &caption, const QString &dir,

@@ -3,8 +3,16 @@
 #include "platform/UserPrompts.h"
 
 #include <QList>
-#include <QTimer>
+#include <QObject>
 #include <variant>
+
+// Opens held password questions: they wait for its signal.
+class PasswordGate : public QObject
+{
+    Q_OBJECT
+signals:
+    void opened();
+};
 
 // Answers every prompt from a queue filled by the test and records what was asked.
 // A prompt whose queued answer is missing or of the wrong kind is answered as cancelled
@@ -66,5 +74,5 @@ private:
     QList<Question> m_asked;
     int m_unexpected = 0;
     bool m_holding = false;
-    QTimer m_release;
+    PasswordGate m_gate;
 };
