@@ -131,6 +131,12 @@ public:
 
 protected:
     void StatusMessage(qint32 level, const QString &text);
+    // The same for a fixed text, made into a string only when someone listens at that level.
+    void StatusMessage(qint32 level, const char *text)
+    {
+        if (level <= ReportLevel && !m_destroying)
+            StatusMessage(level, QString::fromUtf8(text));
+    }
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
     void ErrorCheck(qint32 tolerated);
     [[nodiscard]] QCoro::Task<> ResolveHost();
@@ -183,6 +189,7 @@ private:
     bool m_lookupDone = false;
     qint32 m_pendingError = 0;      // table number of the socket's last error
     bool m_canceled = false;
+    QByteArray m_lineBuffer; // ReadLn's, reused for every line
     bool m_succeeded = false;
     bool m_timedOut = false;
     bool m_connected = false;

@@ -86,12 +86,19 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
         while (sock->bytesAvailable() > 0) {
             const qint64 room = BufferSize - line.size();
             if (sock->canReadLine()) {
-                // readLine's bound counts a terminating NUL: room + 1 reads up to room bytes.
-                const QByteArray part = sock->readLine(room + 1);
-                line += part;
-                if (part.endsWith('\n')) {
-                    TimerOff();
-                    co_return line;
+                // Into a buffer kept for the connection: a fresh 64 KiB array for every line,
+                // shrunk to the line, costs more than reading it. The bound counts a
+                // terminating NUL: room + 1 reads up to room bytes.
+                m_lineBuffer.resize(room + 1);
+                const qint64 got = sock->readLine(m_lineBuffer.data(), room + 1);
+                if (got > 0) {
+                    line.append(m_lineBuffer.constData(), got);
+                    if (m_lineBuffer.at(got - 1) == '\n') {
+                        TimerOff();
+                        co_return line;
+                    }
+                } else {
+                    break; // nothing readable after all: wait for the next event
                 }
             } else {
                 line += sock->read(room);

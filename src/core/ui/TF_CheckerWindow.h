@@ -10,7 +10,6 @@
 #include <QWidget>
 
 #include <QCoro/QCoroTask>
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -20,7 +19,6 @@ class QPushButton;
 class QTimer;
 class TIniFile;
 class TNMPOP3;
-struct TMailSummary;
 class TCheckerField;
 class InstanceMarker;
 class ITrayIcon;
