@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -37,20 +36,15 @@ QByteArray section(int n, const QByteArray &host, const QByteArray &user, const 
            "\r\nSecurity=none\r\nActive=1\r\nTimer=3600000\r\n";
 }
 
-// Runs the event loop until `done` holds or `limitMs` passes; false on the limit.
+// Runs the event loop until `done` holds or `limitMs` passes; false on the limit. The
+// condition is looked at again whenever the loop has handled its pending events, never by a
+// timer of its own.
 bool runUntil(const std::function<bool()> &done, int limitMs)
 {
     QElapsedTimer clock;
     clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() > limitMs)
-            loop.quit();
-    });
-    poll.start(1);
-    if (!done())
-        loop.exec();
+    while (!done() && clock.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     return done();
 }
 

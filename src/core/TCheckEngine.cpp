@@ -345,12 +345,7 @@ void TCheckEngine::cancelChecksQuietly()
         // The check sees its number gone at its next step and ends without touching anything.
         d.CheckId = 0;
         d.Busy = false;
-        try {
-            if (TNMPOP3 *client = Accounts.slot(n).Pop3)
-                client->RequestCloseSocket();
-        } catch (...) {
-            qCDebug(lcCheck) << "account" << n << "closing failed:" << Log::currentError();
-        }
+        closeConnection(n);
         emit checkQuietlyEnded(n);
     }
 }
@@ -385,14 +380,19 @@ void TCheckEngine::scheduleActive()
             Accounts.slot(n).CheckTimer->start(10 * n);
 }
 
-void TCheckEngine::resetConnection(int n)
+void TCheckEngine::closeConnection(int n)
 {
     try {
         if (TNMPOP3 *client = Accounts.slot(n).Pop3)
             client->RequestCloseSocket();
     } catch (...) {
-        qCDebug(lcCheck) << "account" << n << "reset: closing failed:" << Log::currentError();
+        qCDebug(lcCheck) << "account" << n << "closing failed:" << Log::currentError();
     }
+}
+
+void TCheckEngine::resetConnection(int n)
+{
+    closeConnection(n);
     Accounts.data(n).Busy = false;
     emit accountFailed(n);
 }

@@ -115,6 +115,8 @@ signals:
 
 private:
     void createSlotObjects(int n);
+    // Closes account n's connection; a check waiting on it wakes.
+    void closeConnection(int n);
     void summaryHandler(QObject *sender);
     // Sends "DELE" for the queued ids found in this connection's id list, highest message
     // first; returns the lines the server marked. Nothing is gone before a successful QUIT.

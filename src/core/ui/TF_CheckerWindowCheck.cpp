@@ -20,11 +20,8 @@ void TF_CheckerWindow::refreshMailList(int n)
 
 void TF_CheckerWindow::checkQuietlyEnded(int n)
 {
-    if (!Accounts.anyBusy()) {
-        if (m_tray)
-            m_tray->stopCycling();
-        m_timer6->stop();
-    }
+    // Once no check runs, the tray stops cycling and the fields stop blinking.
+    CoolTrayIcon1Cycle();
     // The colour the field had before the check: blinking may have left another one.
     const TAccountData &d = Accounts.data(n);
     setFieldColor(n, !d.LastError.isEmpty() ? Colors.Error : d.Active ? Colors.Active : Colors.Idle);
@@ -34,11 +31,8 @@ void TF_CheckerWindow::checkQuietlyEnded(int n)
 void TF_CheckerWindow::checkEnded(int n, bool failed)
 {
     const TAccountData &d = Accounts.data(n);
-    if (!Accounts.anyBusy()) {
-        if (m_tray)
-            m_tray->stopCycling();
-        m_timer6->stop();
-    }
+    // Once no check runs, the tray stops cycling and the fields stop blinking.
+    CoolTrayIcon1Cycle();
     if (!m_timer6->isActive() && isOnline() && Options.AnimIcons && m_tray) {
         m_tray->setStillIcon(Accounts.totalMailCount() > 0 ? 1 : 0);
         m_tray->refresh();
