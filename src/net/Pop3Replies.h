@@ -19,4 +19,11 @@ using Pop3Parse::withoutLineEnd;
     throw ERefusedReply(reply);
 }
 
+// Login data travels inside command lines: a line break or NUL in it would end the
+// command early and smuggle in another.
+inline bool unsafeForWire(const QByteArray &text)
+{
+    return text.contains('\r') || text.contains('\n') || text.contains('\0');
+}
+
 } // namespace Pop3Replies

@@ -12,16 +12,10 @@
 
 using Pop3Replies::accepted;
 using Pop3Replies::rejected;
+using Pop3Replies::unsafeForWire;
 using Pop3Replies::withoutLineEnd;
 
 namespace {
-
-// Login data travels inside command lines: a line break or NUL in it would end the
-// command early and smuggle in another.
-bool unsafeForWire(const QByteArray &text)
-{
-    return text.contains('\r') || text.contains('\n') || text.contains('\0');
-}
 
 // A command as the log may show it: never the password.
 QByteArray loggable(const QByteArray &command)
@@ -83,8 +77,9 @@ QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
 QCoro::Task<> TNMPOP3::Connect()
 {
     QPointer<TNMPOP3> self(this);
+    const bool byToken = authMode() == AuthMode::OAuth2;
     bool asked = false;
-    while (Password.isEmpty() || UserID.isEmpty()) {
+    while (UserID.isEmpty() || (!byToken && Password.isEmpty())) {
         if (!OnAuthenticationNeeded)
             throw EGeneralError(QStringLiteral("Authentication failed"));
         if (asked)
@@ -97,6 +92,8 @@ QCoro::Task<> TNMPOP3::Connect()
     }
     if (unsafeForWire(UserID) || unsafeForWire(Password))
         throw EGeneralError(QStringLiteral("Authentication failed"));
+    if (byToken && AccessToken.isEmpty())
+        throw EGeneralError(QStringLiteral("Authentication failed (no access token)"));
 
     const bool wasBusy = m_busy;
     m_busy = true;
@@ -113,6 +110,7 @@ QCoro::Task<> TNMPOP3::Connect()
             || (mode == SecurityMode::Auto && quint16(Port) == 995);
         Capabilities.clear();
         NegotiatedSecurity.clear();
+        AuthMechanism.clear();
         m_commandCounts.clear();
         m_listedSizes.clear();
         co_await TPowersock::Connect();
@@ -126,7 +124,7 @@ QCoro::Task<> TNMPOP3::Connect()
                 rejected(greeting);
             const bool upgraded = co_await negotiateTls(mode, implicitTls);
             NegotiatedSecurity = implicitTls ? "tls" : upgraded ? "starttls" : "none";
-            co_await login();
+            co_await authenticate(mode, greeting);
             loggedIn = true;
             const QByteArray stat = co_await Transaction("STAT");
             if (!accepted(stat))
@@ -160,24 +158,6 @@ QCoro::Task<> TNMPOP3::Connect()
         throw;
     }
     finish();
-}
-
-QCoro::Task<> TNMPOP3::login()
-{
-    for (qint32 attempt = 0;; ++attempt) {
-        bool ok = accepted(co_await Transaction("USER " + UserID));
-        if (ok)
-            ok = accepted(co_await Transaction("PASS " + Password));
-        if (ok)
-            co_return;
-        if (attempt > 0 || !OnAuthenticationFailed)
-            throw EGeneralError(QStringLiteral("Authentication failed"));
-        QPointer<TNMPOP3> self(this);
-        bool handled = false;
-        OnAuthenticationFailed(handled);
-        if (!self || !handled || unsafeForWire(UserID) || unsafeForWire(Password))
-            throw EGeneralError(QStringLiteral("Authentication failed"));
-    }
 }
 
 QCoro::Task<bool> TNMPOP3::negotiateTls(SecurityMode mode, bool implicitTls)

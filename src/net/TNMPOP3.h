@@ -44,6 +44,14 @@ public:
     TSummary Summary;
     QByteArray UserID;
     QByteArray Password;
+    // How the login proves who we are: "password" (USER and PASS), "plain" (SASL PLAIN),
+    // "apop", "scram-sha-256" or "oauth2" (OAUTHBEARER where CAPA lists it, else XOAUTH2,
+    // with AccessToken).
+    QByteArray Auth = "password";
+    QByteArray AccessToken;
+    // The mechanism the last login used: "USER", "PLAIN", "APOP", "SCRAM-SHA-256",
+    // "OAUTHBEARER" or "XOAUTH2".
+    QByteArray AuthMechanism;
     qint32 MailCount = 0;
     QByteArray Security = "auto";
     QByteArray CertFingerprint;
@@ -107,9 +115,22 @@ private:
     friend class BusyScope;
     class Pipeline;
     enum class SecurityMode { None, Auto, Tls, StartTls };
+    enum class AuthMode { Password, Plain, Apop, Scram, OAuth2 };
 
     SecurityMode securityMode() const;
-    [[nodiscard]] QCoro::Task<> login();
+    AuthMode authMode() const;
+    // Logs in as Auth says; asks OnAuthenticationFailed once where a password was refused.
+    [[nodiscard]] QCoro::Task<> authenticate(SecurityMode security, QByteArray greeting);
+    // One attempt with the password; false with the server's refusal in `refusal`.
+    [[nodiscard]] QCoro::Task<bool> loginWithPassword(AuthMode mode, SecurityMode security, QByteArray greeting,
+                                                      QByteArray &refusal);
+    [[nodiscard]] QCoro::Task<bool> loginScram(QByteArray &refusal);
+    [[nodiscard]] QCoro::Task<> loginOAuth2(SecurityMode security);
+    // The SASL exchange on the wire (RFC 5034): AUTH with an initial response, and the
+    // client's further responses; both log nothing of what they carry.
+    [[nodiscard]] QCoro::Task<QByteArray> saslStart(QByteArray mechanism, QByteArray initial);
+    [[nodiscard]] QCoro::Task<QByteArray> saslStep(QByteArray response);
+    [[nodiscard]] QCoro::Task<QByteArray> secretTransaction(QByteArray line, QByteArray shown);
     // Returns whether the connection was upgraded with STLS.
     [[nodiscard]] QCoro::Task<bool> negotiateTls(SecurityMode mode, bool implicitTls);
     [[nodiscard]] QCoro::Task<> readCapabilities();
