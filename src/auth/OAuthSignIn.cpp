@@ -154,8 +154,8 @@ QCoro::Task<OAuthTokens> OAuthSignIn::signIn(OAuthConfig config, OpenUrl open, s
     if (!outcome.isSettled()) {
         const auto woken = co_await qCoro(&outcome, &SignInOutcome::settled, timeout);
         if (!woken)
-            throw EGeneralError(QStringLiteral("The sign-in was not completed within %1 seconds")
-                                    .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
+            throw EGeneralError(QStringLiteral("The sign-in was not completed within %1 s; try again")
+                                    .arg((timeout.count() + 999) / 1000));
     }
     if (!outcome.tokens()) {
         qCDebug(lcAuth) << "sign-in failed:" << outcome.error();
@@ -178,6 +178,9 @@ QCoro::Task<OAuthTokens> OAuthSignIn::refresh(OAuthConfig config, QByteArray ref
                                                  {QStringLiteral("client_id"), config.clientId}};
     if (!config.clientSecret.isEmpty())
         fields.append({QStringLiteral("client_secret"), config.clientSecret});
+    // The grant's own scope; some providers want it named again.
+    if (!config.scope.isEmpty())
+        fields.append({QStringLiteral("scope"), config.scope});
     QNetworkRequest request(config.tokenUrl);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     request.setTransferTimeout(int(std::chrono::milliseconds(RefreshTimeout).count()));

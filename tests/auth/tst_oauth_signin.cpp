@@ -70,7 +70,7 @@ void TstOAuthSignIn::failedSignIn_data()
         << false << "challenge" << "scripted" << 20000
         << "refused the token request (invalid_grant: PKCE verification failed)" << 1;
     QTest::newRow("state of another request") << false << "state" << "scripted" << 20000 << "state does not match" << 0;
-    QTest::newRow("browser never returns") << false << "" << "silent" << 300 << "not completed within" << 0;
+    QTest::newRow("browser never returns") << false << "" << "silent" << 300 << "not completed within 1 s" << 0;
     QTest::newRow("no browser") << false << "" << "missing" << 20000 << "No web browser could be started" << 0;
 }
 
