@@ -1,7 +1,11 @@
 #include "auth/OAuthAccess.h"
 
 #include "auth/OAuthSignIn.h"
+#include "auth/TokenOutcome.h"
+#include "platform/GeneralError.h"
 #include "platform/Log.h"
+
+#include <QCoro/QCoroSignal>
 
 void OAuthAccess::remember(const QString &accountKey, const OAuthTokens &tokens)
 {
@@ -30,8 +34,38 @@ QCoro::Task<OAuthAccess::Token> OAuthAccess::accessToken(QString accountKey, OAu
         && QDateTime::currentDateTimeUtc().secsTo(kept->expiresAt) >= MinimumValidity.count()) {
         co_return Token{kept->accessToken, {}};
     }
-    qCDebug(lcAuth) << "refreshing the access token of" << accountKey;
-    const OAuthTokens fresh = co_await OAuthSignIn::refresh(config, refreshToken);
-    remember(accountKey, fresh);
+    const OAuthTokens fresh = co_await refreshShared(accountKey, config, refreshToken);
     co_return Token{fresh.accessToken, fresh.refreshToken != refreshToken ? fresh.refreshToken : QByteArray()};
+}
+
+QCoro::Task<OAuthTokens> OAuthAccess::refreshShared(const QString &accountKey, const OAuthConfig &config,
+                                                    const QByteArray &refreshToken)
+{
+    const auto running = m_refreshing.constFind(accountKey);
+    if (running != m_refreshing.constEnd() && running->refreshToken == refreshToken) {
+        const std::shared_ptr<TokenOutcome> outcome = running->outcome;
+        if (!outcome->isSettled())
+            co_await qCoro(outcome.get(), &TokenOutcome::settled);
+        if (!outcome->tokens())
+            throw EGeneralError(outcome->error());
+        co_return *outcome->tokens();
+    }
+
+    qCDebug(lcAuth) << "refreshing the access token of" << accountKey;
+    const auto outcome = std::make_shared<TokenOutcome>();
+    m_refreshing.insert(accountKey, {refreshToken, outcome});
+    std::optional<OAuthTokens> fresh;
+    try {
+        fresh = co_await OAuthSignIn::refresh(config, refreshToken);
+    } catch (const EGeneralError &e) {
+        outcome->fail(e.message());
+    }
+    // Only its own entry goes: a caller with a newer refresh token may have started another.
+    if (m_refreshing.value(accountKey).outcome == outcome)
+        m_refreshing.remove(accountKey);
+    if (!fresh)
+        throw EGeneralError(outcome->error());
+    remember(accountKey, *fresh);
+    outcome->succeed(*fresh);
+    co_return *fresh;
 }

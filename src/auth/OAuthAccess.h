@@ -11,10 +11,15 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
+
+class TokenOutcome;
 
 // What a check asks for a usable access token. Access tokens live in memory only, one per
-// account key; the refresh token belongs to the caller, who stores it with the account. The
-// object must outlive the calls it runs.
+// account key; the refresh token belongs to the caller, who stores it with the account. Calls
+// for one account that overlap share one refresh: with a provider that replaces the refresh
+// token at every use, a second refresh with the old one would be refused. The object must
+// outlive the calls it runs.
 class OAuthAccess
 {
 public:
@@ -49,6 +54,16 @@ private:
         QDateTime expiresAt;
     };
 
+    struct Refreshing
+    {
+        QByteArray refreshToken; // the one being used
+        std::shared_ptr<TokenOutcome> outcome;
+    };
+
+    QCoro::Task<OAuthTokens> refreshShared(const QString &accountKey, const OAuthConfig &config,
+                                           const QByteArray &refreshToken);
+
     QHash<QString, Kept> m_kept;
+    QHash<QString, Refreshing> m_refreshing;
     std::chrono::milliseconds m_commandTimeout = OAuthCommand::DefaultTimeout;
 };

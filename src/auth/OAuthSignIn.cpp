@@ -1,7 +1,7 @@
 #include "auth/OAuthSignIn.h"
 
 #include "auth/Pkce.h"
-#include "auth/SignInOutcome.h"
+#include "auth/TokenOutcome.h"
 #include "auth/TokenReply.h"
 #include "platform/BrowserLauncher.h"
 #include "platform/GeneralError.h"
@@ -32,7 +32,7 @@ QString randomState()
 
 // Checks the redirect that brings the user back. Qt's flow checks the state as well, but on a
 // mismatch or an error it only logs and waits; here the sign-in ends at once with the reason.
-void checkCallback(const QVariantMap &values, const QString &state, SignInOutcome &outcome)
+void checkCallback(const QVariantMap &values, const QString &state, TokenOutcome &outcome)
 {
     const QString error = values.value(QStringLiteral("error")).toString();
     if (!values.contains(QStringLiteral("state")) && !values.contains(QStringLiteral("code")) && error.isEmpty())
@@ -74,7 +74,7 @@ void addPkce(QOAuth2AuthorizationCodeFlow &flow, const OAuthConfig &config)
 
 // Qt's flow reports neither a refused nor an unreadable token answer (6.4 only logs them), so
 // the sign-in watches its own token request.
-void watchTokenRequest(QNetworkAccessManager &network, SignInOutcome &outcome)
+void watchTokenRequest(QNetworkAccessManager &network, TokenOutcome &outcome)
 {
     QObject::connect(&network, &QNetworkAccessManager::finished, &outcome, [&outcome](QNetworkReply *reply) {
         if (reply->operation() != QNetworkAccessManager::PostOperation)
@@ -131,7 +131,7 @@ QCoro::Task<OAuthTokens> OAuthSignIn::signIn(OAuthConfig config, OpenUrl open, s
     flow.setState(state);
     addPkce(flow, config);
 
-    SignInOutcome outcome;
+    TokenOutcome outcome;
     QObject::connect(&listener, &QAbstractOAuthReplyHandler::callbackReceived, &outcome,
                      [&outcome, state](const QVariantMap &values) { checkCallback(values, state, outcome); });
     QObject::connect(&listener, &QAbstractOAuthReplyHandler::tokensReceived, &outcome,
@@ -152,7 +152,7 @@ QCoro::Task<OAuthTokens> OAuthSignIn::signIn(OAuthConfig config, OpenUrl open, s
     qCDebug(lcAuth) << "sign-in: waiting at" << listener.callback();
     flow.grant();
     if (!outcome.isSettled()) {
-        const auto woken = co_await qCoro(&outcome, &SignInOutcome::settled, timeout);
+        const auto woken = co_await qCoro(&outcome, &TokenOutcome::settled, timeout);
         if (!woken)
             throw EGeneralError(QStringLiteral("The sign-in was not completed within %1 s; try again")
                                     .arg((timeout.count() + 999) / 1000));

@@ -14,6 +14,7 @@ class TstOAuthAccess : public QObject
 private slots:
     void refreshesWhenRunningOut_data();
     void refreshesWhenRunningOut();
+    void overlappingCallsShareOneRefresh();
     void refusedRefresh();
     void command_data();
     void command();
@@ -64,6 +65,26 @@ void TstOAuthAccess::refreshesWhenRunningOut()
     QCOMPARE(refreshes(), 2);
     for (const auto &exchange : server.exchangesOf("/token"))
         QCOMPARE(exchange.status, 200);
+}
+
+void TstOAuthAccess::overlappingCallsShareOneRefresh()
+{
+    AuthServer server;
+    QVERIFY(server.listen());
+    // Where it matters: a second refresh with the replaced token would be refused.
+    server.setRotateRefreshTokens(true);
+    ScriptedBrowser browser;
+    const OAuthTokens signedIn = signInThrough(server, browser);
+    const OAuthConfig config = configFor(server);
+    OAuthAccess access;
+    QCoro::Task<OAuthAccess::Token> first = access.accessToken(QStringLiteral("Account 1"), config, signedIn.refreshToken);
+    QCoro::Task<OAuthAccess::Token> second = access.accessToken(QStringLiteral("Account 1"), config, signedIn.refreshToken);
+    const OAuthAccess::Token a = syncWait(std::move(first));
+    const OAuthAccess::Token b = syncWait(std::move(second));
+    QCOMPARE(server.exchangesOf("/token", QStringLiteral("refresh_token")).size(), 1);
+    QCOMPARE(b.accessToken, a.accessToken);
+    QVERIFY(!a.newRefreshToken.isEmpty());
+    QCOMPARE(b.newRefreshToken, a.newRefreshToken);
 }
 
 void TstOAuthAccess::refusedRefresh()

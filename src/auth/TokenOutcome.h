@@ -7,10 +7,10 @@
 
 #include <optional>
 
-// How one sign-in ended: the first result wins, later ones are ignored. `settled` is emitted
-// from the event loop, so the awaiting sign-in never resumes inside a Qt NetworkAuth signal
-// whose objects it is about to destroy.
-class SignInOutcome : public QObject
+// How a sign-in or a refresh ended, for whoever awaits it: the first result wins, later ones
+// are ignored. `settled` is emitted from the event loop, so a waiter never resumes inside a Qt
+// NetworkAuth signal whose objects it is about to destroy.
+class TokenOutcome : public QObject
 {
     Q_OBJECT
 public:
