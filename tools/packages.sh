@@ -1,7 +1,7 @@
 # Sourced by tools/run, tools/test and tools/fuzz: installs the Debian packages that are missing.
 # Usage: vorlo_install_missing pkg...
 
-VORLO_BUILD_PACKAGES="g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev qcoro-qt6-dev"
+VORLO_BUILD_PACKAGES="g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-networkauth-dev libgl-dev qcoro-qt6-dev"
 # What the program runs: xdg-mime and xdg-open find and start the mail program and the viewer.
 VORLO_RUN_PACKAGES="xdg-utils"
 # The fuzz targets (tools/fuzz): clang with its libFuzzer and sanitizer runtimes.

@@ -10,6 +10,7 @@ Q_LOGGING_CATEGORY(lcCheck, "vorlo.check", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSettings, "vorlo.settings", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSound, "vorlo.sound", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcUi, "vorlo.ui", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcAuth, "vorlo.auth", QtWarningMsg)
 
 QString Log::currentError()
 {

@@ -12,6 +12,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcCheck)
 Q_DECLARE_LOGGING_CATEGORY(lcSettings)
 Q_DECLARE_LOGGING_CATEGORY(lcSound)
 Q_DECLARE_LOGGING_CATEGORY(lcUi)
+Q_DECLARE_LOGGING_CATEGORY(lcAuth)
 
 namespace Log {
 // The message of the exception being handled, for a catch block that goes on without it.

@@ -16,10 +16,10 @@ command -v "$cxx" >/dev/null || { echo "FAIL: $cxx is missing (Debian package g+
 flags=(-fsyntax-only -std=c++20 -Wall -Wextra
     # What Qt's CMake packages define for a Windows target of these modules.
     -DUNICODE -D_UNICODE -DQT_NO_DEBUG -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB
-    -DQT_MULTIMEDIA_LIB '-DVORLO_VERSION="0"'
+    -DQT_NETWORKAUTH_LIB -DQT_MULTIMEDIA_LIB '-DVORLO_VERSION="0"'
     -I "$src/src" -I "$src/tests")
 # Qt's headers here are configured for Linux; as system headers their dllimport remarks stay quiet.
-for module in "" QtCore QtGui QtWidgets QtNetwork QtMultimedia; do
+for module in "" QtCore QtGui QtWidgets QtNetwork QtNetworkAuth QtMultimedia; do
     flags+=(-isystem "$qt/$module")
 done
 # QCoro's headers are plain C++ over Qt: the same ones serve the Windows check.
