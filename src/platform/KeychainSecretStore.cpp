@@ -19,8 +19,7 @@ struct DeleteLater
     void operator()(QObject *object) const { object->deleteLater(); }
 };
 
-template <typename Job>
-std::unique_ptr<Job, DeleteLater> makeJob(const QString &key)
+template <typename Job> std::unique_ptr<Job, DeleteLater> makeJob(const QString &key)
 {
     std::unique_ptr<Job, DeleteLater> job(new Job(Service));
     // Owned here: its results are read after finished().
@@ -96,7 +95,8 @@ QCoro::Task<> KeychainSecretStore::remove(const QString &key)
 {
     const auto job = makeJob<QKeychain::DeletePasswordJob>(key);
     co_await run(*job);
-    if ((job->error() == QKeychain::NoError || job->error() == QKeychain::EntryNotFound) && co_await notLocked())
+    if ((job->error() == QKeychain::NoError || job->error() == QKeychain::EntryNotFound) &&
+        co_await notLocked())
         co_return;
     const ESecretStoreError error = co_await failure(*job);
     throw error;

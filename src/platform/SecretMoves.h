@@ -11,8 +11,7 @@
 // failure on either side leaves the secret where it was.
 
 // Stores `secret` in the keyring under `key`, then calls `forgetOld` to clear it from the file.
-[[nodiscard]] QCoro::Task<> moveToKeyring(QString key, QByteArray secret,
-                                          std::function<void()> forgetOld);
+[[nodiscard]] QCoro::Task<> moveToKeyring(QString key, QByteArray secret, std::function<void()> forgetOld);
 
 // Reads the secret under `key` from the keyring and hands it to `keep`, which stores it in the
 // file and throws when it cannot; then removes it from the keyring. Returns the secret; nothing

@@ -2,25 +2,26 @@
 
 namespace {
 
-QString describe(ESecretStoreError::Reason reason, const QString &detail)
+QString sentence(ESecretStoreError::Reason reason)
 {
     using Reason = ESecretStoreError::Reason;
-    QString text;
     switch (reason) {
     case Reason::Locked:
-        text = QStringLiteral("The keyring is locked and was not unlocked.");
-        break;
+        return QStringLiteral("The keyring is locked and was not unlocked.");
     case Reason::NoService:
-        text = QStringLiteral("No keyring is available: no keyring service is running.");
-        break;
+        return QStringLiteral("No keyring is available: no keyring service is running.");
     case Reason::AccessDenied:
-        text = QStringLiteral("The keyring refused access to the password.");
-        break;
+        return QStringLiteral("The keyring refused access to the password.");
     case Reason::Other:
-        text = QStringLiteral("The keyring failed.");
         break;
     }
-    return detail.isEmpty() ? text : text + QStringLiteral(" (") + detail + QLatin1Char(')');
+    return QStringLiteral("The keyring failed.");
+}
+
+QString describe(ESecretStoreError::Reason reason, const QString &detail)
+{
+    return detail.isEmpty() ? sentence(reason)
+                            : sentence(reason) + QStringLiteral(" (") + detail + QLatin1Char(')');
 }
 
 } // namespace

@@ -12,13 +12,13 @@
 #include <QtTest>
 
 using Reason = ESecretStoreError::Reason;
-Q_DECLARE_METATYPE(Reason)
 
 namespace {
 
+const char *const NoDaemon = "gnome-keyring-daemon is not installed (Debian package gnome-keyring)";
+
 // The keyring error `run` raises, nullopt when it raises none.
-template <typename Run>
-std::optional<ESecretStoreError> errorOf(Run run)
+template <typename Run> std::optional<ESecretStoreError> errorOf(Run run)
 {
     try {
         run();
@@ -28,6 +28,19 @@ std::optional<ESecretStoreError> errorOf(Run run)
     return std::nullopt;
 }
 
+// Each operation failed for `reason`, with a message that starts by saying so.
+void expectFailures(std::initializer_list<std::optional<ESecretStoreError>> errors, Reason reason,
+                    const QString &saying)
+{
+    int operation = 0;
+    for (const std::optional<ESecretStoreError> &error : errors) {
+        ++operation;
+        QVERIFY2(error, qPrintable(QStringLiteral("operation %1 went through").arg(operation)));
+        QCOMPARE(error->reason(), reason);
+        QVERIFY2(error->message().startsWith(saying), qPrintable(error->message()));
+    }
+}
+
 } // namespace
 
 class TestKeyring : public QObject
@@ -35,21 +48,16 @@ class TestKeyring : public QObject
     Q_OBJECT
     PrivateBus m_bus;
     PrivateKeyring m_keyring;
+    // Started when installed; initTestCase fails when it does not start.
     bool m_keyringRuns = false;
-
-    void needKeyring()
-    {
-        if (!PrivateKeyring::isInstalled())
-            QSKIP("gnome-keyring-daemon is not installed (Debian package gnome-keyring)");
-        QVERIFY(m_keyringRuns);
-    }
 
 private slots:
     void initTestCase()
     {
         // Before the keyring library first looks at the desktop or the bus: it decides both once.
         // Outside a KDE session QtKeychain goes through libsecret to the Secret Service.
-        for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "KDE_SESSION_VERSION"})
+        for (const char *name :
+             {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "KDE_SESSION_VERSION"})
             qunsetenv(name);
         QString why;
         QVERIFY2(m_bus.start(&why), qPrintable(why));
@@ -79,7 +87,8 @@ void TestKeyring::storeReadReplaceRemove_data()
 
 void TestKeyring::storeReadReplaceRemove()
 {
-    needKeyring();
+    if (!m_keyringRuns)
+        QSKIP(NoDaemon);
     QFETCH(QByteArray, secret);
     SecretStore &keyring = SecretStore::keyring();
     const QString key = QStringLiteral("Home/%1").arg(QString::fromLatin1(QTest::currentDataTag()));
@@ -154,7 +163,8 @@ void TestKeyring::movesKeepTheSecretSomewhere()
 
 void TestKeyring::movesThroughTheKeyring()
 {
-    needKeyring();
+    if (!m_keyringRuns)
+        QSKIP(NoDaemon);
     const QString key = QStringLiteral("Moving");
     const QByteArray secret("\x01m\0ve\xe2\x82\xac", 9);
     bool forgotten = false;
@@ -173,24 +183,21 @@ void TestKeyring::movesThroughTheKeyring()
 // locked secret as missing.
 void TestKeyring::lockedKeyringSaysSo()
 {
-    needKeyring();
+    if (!m_keyringRuns)
+        QSKIP(NoDaemon);
     SecretStore &keyring = SecretStore::keyring();
     const QString key = QStringLiteral("Locked away");
     syncWait(keyring.write(key, QByteArrayLiteral("secret")));
     QString why;
     QVERIFY2(m_keyring.lock(&why), qPrintable(why));
 
-    const std::optional<ESecretStoreError> errors[] = {
-        errorOf([&] { syncWait(keyring.read(key)); }),
-        errorOf([&] { syncWait(keyring.write(key, QByteArrayLiteral("new"))); }),
-        errorOf([&] { syncWait(keyring.write(QStringLiteral("Fresh"), QByteArrayLiteral("new"))); }),
-        errorOf([&] { syncWait(keyring.remove(key)); }),
-    };
-    for (const auto &error : errors) {
-        QVERIFY2(error, qPrintable(QStringLiteral("operation %1 went through").arg(&error - errors)));
-        QCOMPARE(error->reason(), Reason::Locked);
-        QVERIFY2(error->message().startsWith(QStringLiteral("The keyring is locked")), qPrintable(error->message()));
-    }
+    const QString fresh = QStringLiteral("Fresh");
+    const QByteArray secret("new");
+    expectFailures({errorOf([&] { syncWait(keyring.read(key)); }),
+                    errorOf([&] { syncWait(keyring.write(key, secret)); }),
+                    errorOf([&] { syncWait(keyring.write(fresh, secret)); }),
+                    errorOf([&] { syncWait(keyring.remove(key)); })},
+                   Reason::Locked, QStringLiteral("The keyring is locked"));
 }
 
 void TestKeyring::noKeyringServiceSaysSo()
@@ -198,16 +205,11 @@ void TestKeyring::noKeyringServiceSaysSo()
     QString why;
     QVERIFY2(m_keyring.stop(&why), qPrintable(why));
     SecretStore &keyring = SecretStore::keyring();
-    const std::optional<ESecretStoreError> errors[] = {
-        errorOf([&] { syncWait(keyring.read(QStringLiteral("Home"))); }),
-        errorOf([&] { syncWait(keyring.write(QStringLiteral("Home"), QByteArrayLiteral("secret"))); }),
-        errorOf([&] { syncWait(keyring.remove(QStringLiteral("Home"))); }),
-    };
-    for (const auto &error : errors) {
-        QVERIFY(error);
-        QCOMPARE(error->reason(), Reason::NoService);
-        QVERIFY2(error->message().startsWith(QStringLiteral("No keyring is available")), qPrintable(error->message()));
-    }
+    const QString key = QStringLiteral("Home");
+    expectFailures({errorOf([&] { syncWait(keyring.read(key)); }),
+                    errorOf([&] { syncWait(keyring.write(key, QByteArrayLiteral("secret"))); }),
+                    errorOf([&] { syncWait(keyring.remove(key)); })},
+                   Reason::NoService, QStringLiteral("No keyring is available"));
 }
 
 QTEST_GUILESS_MAIN(TestKeyring)

@@ -20,8 +20,9 @@ QCoro::Task<KeyringState> probeKeyring()
     if (!bus.isConnected())
         co_return KeyringState::Missing;
 
-    QDBusMessage owned = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    QDBusMessage owned = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     owned << SecretService;
     const QDBusMessage hasOwner = co_await bus.asyncCall(owned, CallTimeoutMs);
     if (hasOwner.type() != QDBusMessage::ReplyMessage || hasOwner.arguments().isEmpty())
@@ -30,13 +31,13 @@ QCoro::Task<KeyringState> probeKeyring()
         co_return KeyringState::Missing;
 
     // New secrets go to the collection the "default" alias names.
-    QDBusMessage get = QDBusMessage::createMethodCall(SecretService,
-        QStringLiteral("/org/freedesktop/secrets/aliases/default"), QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        SecretService, QStringLiteral("/org/freedesktop/secrets/aliases/default"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QStringLiteral("org.freedesktop.Secret.Collection") << QStringLiteral("Locked");
     const QDBusMessage locked = co_await bus.asyncCall(get, CallTimeoutMs);
     if (locked.type() != QDBusMessage::ReplyMessage || locked.arguments().isEmpty())
         co_return KeyringState::Unknown;
     co_return locked.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? KeyringState::Locked
-                                                                                      : KeyringState::Open;
+                                                                                       : KeyringState::Open;
 }
