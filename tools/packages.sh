@@ -1,15 +1,16 @@
 # Sourced by tools/run, tools/test and tools/fuzz: installs the Debian packages that are missing.
 # Usage: vorlo_install_missing pkg...
 
-VORLO_BUILD_PACKAGES="g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-networkauth-dev libgl-dev qcoro-qt6-dev"
-# What the program runs: xdg-mime and xdg-open find and start the mail program and the viewer.
-VORLO_RUN_PACKAGES="xdg-utils"
+VORLO_BUILD_PACKAGES="g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-networkauth-dev libgl-dev qcoro-qt6-dev qtkeychain-qt6-dev"
+# What the program runs: xdg-mime and xdg-open find and start the mail program and the viewer;
+# QtKeychain loads libsecret when it first talks to the keyring.
+VORLO_RUN_PACKAGES="xdg-utils libsecret-1-0"
 # The fuzz targets (tools/fuzz): clang with its libFuzzer and sanitizer runtimes.
 VORLO_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 # What the tests need besides the build: a POP3 server, audio, a virtual display, the desktop
 # entry validator and the MinGW compiler for the Windows syntax check, headless mutter with
-# Xwayland for the Wayland session check.
-VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps desktop-file-utils g++-mingw-w64-x86-64 mutter xwayland qt6-wayland dbus-daemon"
+# Xwayland for the Wayland session check, a keyring daemon for the keyring tests.
+VORLO_TEST_PACKAGES="dovecot-pop3d openssl pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick x11-utils x11-apps trayer openbox xcompmgr iproute2 procps desktop-file-utils g++-mingw-w64-x86-64 mutter xwayland qt6-wayland dbus-daemon gnome-keyring"
 
 vorlo_install_missing() {
     local missing=()

@@ -25,6 +25,14 @@ done
 # QCoro's headers are plain C++ over Qt: the same ones serve the Windows check.
 qcoro="${VORLO_QCORO_INCLUDE:-/usr/include/qcoro6}"
 flags+=(-isystem "$qcoro" -isystem "$qcoro/qcoro")
+out="$(mktemp -d "${TMPDIR:-/tmp}/vorlo-mingw.XXXXXX")"
+trap 'rm -rf "$out"' EXIT
+# QtKeychain's headers, alone: their folder's parent is the Linux system's include folder.
+keychain="${VORLO_KEYCHAIN_INCLUDE:-/usr/include/qt6keychain}"
+[ -f "$keychain/keychain.h" ] || { echo "FAIL: no QtKeychain headers in $keychain" >&2; exit 1; }
+mkdir "$out/include"
+ln -s "$keychain" "$out/include/qt6keychain"
+flags+=(-isystem "$out/include")
 autogen=0
 while IFS= read -r dir; do
     flags+=(-I "$dir")
@@ -32,8 +40,6 @@ while IFS= read -r dir; do
 done < <(find "$build/src" -type d -path '*_autogen/include')
 [ "$autogen" -gt 0 ] || { echo "FAIL: no generated headers under $build/src; build first" >&2; exit 1; }
 
-out="$(mktemp -d "${TMPDIR:-/tmp}/vorlo-mingw.XXXXXX")"
-trap 'rm -rf "$out"' EXIT
 export cxx out
 export flags_line="$(printf '%q ' "${flags[@]}")"
 # One compiler per file, two at a time; a file's messages go to its own log.
