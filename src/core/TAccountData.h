@@ -26,6 +26,24 @@ struct TAccountData
     // Connection security: "auto", "tls", "starttls" or "none"; and a pinned certificate.
     QByteArray Security = "auto";
     QByteArray CertFingerprint;
+    // How the login proves who we are: "password" (USER and PASS), "plain", "apop",
+    // "scram-sha-256" or "oauth2"; for "oauth2" where the access token comes from.
+    QByteArray Auth = "password";
+    QByteArray OAuthProvider;       // "google", "microsoft", "custom" or "command"
+    QByteArray OAuthAuthUrl;
+    QByteArray OAuthTokenUrl;
+    QByteArray OAuthScope;
+    QByteArray OAuthClientId;
+    QByteArray OAuthClientSecret;
+    QByteArray OAuthCommand;
+    QByteArray RefreshToken;        // kept like the password
+    // Where the password and the refresh token are kept: "file" (scrambled in the settings
+    // file) or "keyring" (the system keyring, never the file).
+    QByteArray SecretStore = "file";
+    // Where they are now: differs from SecretStore until a switch has moved them.
+    QByteArray SecretsAt = "file";
+    // The keyring's secrets were read into memory (once a run, or written by us).
+    bool SecretsLoaded = false;
     // Why the last check failed; empty after a successful one. Shown in the field's tooltip.
     QString LastError;
     // The last successful check travelled unencrypted; the tooltip says so.
@@ -55,5 +73,22 @@ struct TAccountData
         SavePwd = true;
         CustomMailClientPath.clear();
         DefaultMailClient = 0;
+    }
+
+    // A new account logs in with its password, kept in the file.
+    void resetLogin()
+    {
+        Auth = "password";
+        OAuthProvider.clear();
+        OAuthAuthUrl.clear();
+        OAuthTokenUrl.clear();
+        OAuthScope.clear();
+        OAuthClientId.clear();
+        OAuthClientSecret.clear();
+        OAuthCommand.clear();
+        RefreshToken.clear();
+        SecretStore = "file";
+        SecretsAt = "file";
+        SecretsLoaded = false;
     }
 };

@@ -79,6 +79,7 @@ void TCheckEngine::readSettings(TIniFile &ini)
         d.DefaultMailClient = ini.readInteger(section, "DefaultMailClient", 0);
         d.Security = ini.readString(section, "Security", "auto").toLower();
         d.CertFingerprint = ini.readString(section, "CertFingerprint", "");
+        readLogin(ini, section, d);
     }
 
     Filters.clear();
@@ -102,7 +103,9 @@ void TCheckEngine::writeAccounts(TIniFile &ini) const
         ini.writeString(section, "Name", d.Name);
         ini.writeString(section, "Host", d.Host);
         ini.writeString(section, "UserID", d.UserID);
-        ini.writeStoredPassword(section, "Password", d.SavePwd ? d.Password : QByteArray());
+        // A keyring account's password never reaches the file once it is in the keyring.
+        const bool passwordInFile = d.SavePwd && d.SecretsAt == "file";
+        ini.writeStoredPassword(section, "Password", passwordInFile ? d.Password : QByteArray());
         ini.writeBool(section, "SavePwd", d.SavePwd);
         ini.writeInteger(section, "Timer", d.Timer);
         ini.writeBool(section, "Active", d.Active);
@@ -113,6 +116,7 @@ void TCheckEngine::writeAccounts(TIniFile &ini) const
         ini.writeInteger(section, "DefaultMailClient", d.DefaultMailClient);
         ini.writeString(section, "Security", d.Security.isEmpty() ? QByteArray("auto") : d.Security);
         ini.writeString(section, "CertFingerprint", d.CertFingerprint);
+        writeLogin(ini, section, d);
     }
     // Stale account sections: the walk stops where the next section is absent.
     for (qint32 n = Accounts.AccountCount + 1;; ++n) {
@@ -203,6 +207,7 @@ qint32 TCheckEngine::addAccount(const QString &name)
     d.SavePwd = false;
     d.Security = "auto";
     d.CertFingerprint.clear();
+    d.resetLogin();
     d.LastError.clear();
     d.PlainText = false;
     d.CheckId = 0;

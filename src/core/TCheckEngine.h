@@ -3,6 +3,9 @@
 #include "core/TAccountTable.h"
 #include "core/TNewMail.h"
 #include "core/TProgramOptions.h"
+#include "auth/OAuthAccess.h"
+#include "auth/OAuthConfig.h"
+#include "auth/OAuthSignIn.h"
 #include "mail/TFilter.h"
 
 #include <QList>
@@ -47,6 +50,21 @@ public:
     void readSettings(TIniFile &ini);
     // The account sections and the filter rules, each followed by the walk over stale ones.
     void writeAccounts(TIniFile &ini) const;
+    // Moves secrets whose store was switched and puts changed ones into the keyring; call
+    // after the accounts were edited (writeAccounts writes the file's side).
+    void storeSecrets();
+
+    // ---- sign-in ----
+    // What account n signs in with, from its settings; raises EGeneralError when they are
+    // incomplete.
+    static OAuthConfig oauthConfigOf(const TAccountData &d);
+    // Where account `d`'s secret `what` ("password", "refresh-token") sits in the keyring.
+    static QString secretKey(const TAccountData &d, const char *what);
+    // Runs the browser sign-in for account n with `config` and keeps its tokens: the refresh
+    // token with the account's secrets, the access token for its next check. Raises
+    // EGeneralError with the reason.
+    [[nodiscard]] QCoro::Task<> signIn(int n, OAuthConfig config, OAuthSignIn::OpenUrl open);
+    OAuthAccess &oauthAccess() { return m_oauth; }
 
     // ---- accounts ----
     // Grows the table to AccountCount; slots new since the last call get the freed-slot
@@ -99,6 +117,8 @@ public:
     void playSounds(qint32 oldCount, qint32 newCount);
 
 signals:
+    // Account n's secrets could not be put where its store says; they stayed where they were.
+    void secretsFailed(int n, const QString &reason);
     // Account n's check has begun waiting on the network.
     void checkStarted(int n);
     // Account n failed (or its connection was reset): its field shows the error colour.
@@ -129,6 +149,23 @@ private:
     // Compares the ids of a successful check with the last one's and reports what is new.
     void noteNewMail(int n, const TMailSummary *summary, qint32 oldCount);
     bool networkUsable() const { return !m_asleep && !waitsForNetwork(); }
+
+    static void readLogin(const TIniFile &ini, const QByteArray &section, TAccountData &d);
+    static void writeLogin(TIniFile &ini, const QByteArray &section, const TAccountData &d);
+    // What the login needs beyond the settings: the keyring's secrets (read once) and an
+    // OAuth2 access token. `failure` says why the check cannot log in.
+    struct LoginSecrets
+    {
+        QString failure;
+        QByteArray accessToken;
+    };
+    [[nodiscard]] QCoro::Task<LoginSecrets> fetchLoginSecrets(quint64 serial);
+    // Puts account n's secrets where its store says, moving them after a switch.
+    [[nodiscard]] QCoro::Task<> storeSecretsOf(quint64 serial);
+    // Writes account n's refresh token to the file right away (a rotated one must survive).
+    void writeRefreshToken(int n);
+
+    OAuthAccess m_oauth;
 
     bool m_online = true;
     bool m_networkDown = false;

@@ -15,19 +15,12 @@
 #include "platform/TextBytes.h"
 #include "platform/UserPrompts.h"
 #include "settings/TIniFile.h"
+#include "core/FailureReason.h"
 
 #include <QHash>
 #include <QPointer>
 #include <algorithm>
 
-namespace {
-QString reasonOf(const std::exception &e)
-{
-    if (const auto *g = dynamic_cast<const EGeneralError *>(&e))
-        return g->message().trimmed();
-    return QString::fromLocal8Bit(e.what()).trimmed();
-}
-} // namespace
 
 void TCheckEngine::appendSize(TMailSummary &summary, qint32 m, qint32 size)
 {
@@ -93,15 +86,27 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
 
     D().Busy = true;
     emit checkStarted(n);
-    if (!D().SavePwd && D().Password.isEmpty()) {
+    LoginSecrets secrets = co_await fetchLoginSecrets(serial);
+    if (gone() || !pop)
+        co_return;
+    if (!secrets.failure.isEmpty()) {
+        failed = true;
+        reason = secrets.failure;
+    }
+    // A keyring without this password asks for it like an account that saves none.
+    const bool asks = D().Auth != "oauth2" && D().Password.isEmpty()
+                      && (!D().SavePwd || D().SecretStore == "keyring");
+    if (!failed && asks) {
         // Only this check waits for the answer; the others go on meanwhile.
         const auto answer = co_await UserPrompts::instance().askPassword(QStringLiteral("Password at ") +
                                                                          TextBytes::toText(D().Name) + ':');
         if (gone() || !pop)
             co_return;
-        if (answer)
+        if (answer) {
             D().Password = answer->toUtf8();
-        else {
+            if (D().SavePwd && D().SecretStore == "keyring")
+                [[maybe_unused]] const QCoro::Task<> storing = storeSecretsOf(serial);
+        } else {
             failed = true;
             reason = QStringLiteral("Password Input Canceled");
         }
@@ -110,6 +115,8 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
         try {
             pop->Password = D().Password;
             pop->UserID = D().UserID;
+            pop->Auth = D().Auth.isEmpty() ? QByteArray("password") : D().Auth;
+            pop->AccessToken = secrets.accessToken;
             const QString host = TextBytes::toText(D().Host);
             if (host.contains(QLatin1Char(':'))) {
                 pop->Host = host.left(host.indexOf(QLatin1Char(':')));

@@ -35,6 +35,7 @@ private slots:
     void badFrequencyIsReset();
     void cancelKeepsAtOnceEdits();
     void okWritesWhatTheDialogShowed();
+    void signInChoicesReachTheFile();
     void soundPage();
     void generalAndVisualControls();
     // Last: the exit procedure it runs also asks the application to quit.
@@ -369,6 +370,43 @@ void TestPrefs::cancelKeepsAtOnceEdits()
     fx.open();
     QVERIFY(fx.widget<QCheckBox>("CheckBox2")->isChecked());
     QVERIFY(fx.widget<QCheckBox>("RoundCheckBox")->isChecked());
+    QCOMPARE(fx.prompts.unexpected(), 0);
+}
+
+// The sign-in group shows the fields of the chosen login and provider, says what a sign-in
+// lacks, and its choices are saved.
+void TestPrefs::signInChoicesReachTheFile()
+{
+    PrefsFixture fx;
+    fx.writeIni("[Main]\nECount=1\n[1]\nName=one\nHost=pop.example\nUserID=me\n");
+    fx.start();
+    fx.open();
+    auto shown = [&fx](const char *name) { return fx.widget<QWidget>(name)->isVisibleTo(fx.prefs.get()); };
+    QVERIFY(!shown("OAuthProviderComboBox"));
+    fx.choose("AuthComboBox", 4);
+    QVERIFY(shown("OAuthProviderComboBox"));
+    QVERIFY(shown("SignInButton"));
+    QVERIFY(!shown("OAuthAuthUrlEdit"));
+    fx.choose("OAuthProviderComboBox", 3);
+    QVERIFY(shown("OAuthCommandEdit"));
+    QVERIFY(!shown("SignInButton"));
+    fx.choose("OAuthProviderComboBox", 2);
+    QVERIFY(shown("OAuthAuthUrlEdit"));
+    click(fx, "SignInButton");
+    QVERIFY2(fx.widget<QLabel>("SignInStatusLabel")->text().contains(QLatin1String("client id")),
+             qPrintable(fx.widget<QLabel>("SignInStatusLabel")->text()));
+    fx.widget<QLineEdit>("OAuthClientIdEdit")->setText(QStringLiteral("my-client"));
+    fx.widget<QLineEdit>("OAuthAuthUrlEdit")->setText(QStringLiteral("https://auth.example/authorize"));
+    fx.widget<QLineEdit>("OAuthTokenUrlEdit")->setText(QStringLiteral("https://auth.example/token"));
+    fx.widget<QLineEdit>("OAuthScopeEdit")->setText(QStringLiteral("mail"));
+    click(fx, "SaveButton");
+
+    const TIniFile ini(fx.iniPath());
+    QCOMPARE(ini.readString("1", "Auth", ""), QByteArray("oauth2"));
+    QCOMPARE(ini.readString("1", "OAuthProvider", ""), QByteArray("custom"));
+    QCOMPARE(ini.readString("1", "OAuthClientId", ""), QByteArray("my-client"));
+    QCOMPARE(ini.readString("1", "OAuthTokenUrl", ""), QByteArray("https://auth.example/token"));
+    QCOMPARE(ini.readString("1", "SecretStore", "<none>"), QByteArray("<none>"));
     QCOMPARE(fx.prompts.unexpected(), 0);
 }
 

@@ -1,3 +1,4 @@
+#include "core/TCheckEngine.h"
 #include "settings/ui/TF_Prefs.h"
 
 #include "ui_TF_Prefs.h"
@@ -121,6 +122,8 @@ void TF_Prefs::showAccount(int account)
 void TF_Prefs::Save()
 {
     checker().saveSettings();
+    // Secrets whose store was switched or edited go where the account keeps them.
+    checker().engine().storeSecrets();
 }
 
 void TF_Prefs::takeAtOkControls()

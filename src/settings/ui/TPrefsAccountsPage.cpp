@@ -1,3 +1,8 @@
+#include "core/FailureReason.h"
+#include "core/TCheckEngine.h"
+#include "settings/ui/TPrefsSignInGroup.h"
+
+#include <QPointer>
 #include "settings/ui/TPrefsAccountsPage.h"
 
 #include "ui_TF_Prefs.h"
@@ -51,6 +56,46 @@ TPrefsAccountsPage::TPrefsAccountsPage(TF_Prefs &dialog) : m_dialog(dialog), m_u
     connect(m_ui.MailClientComboBox1, &QComboBox::activated, this,
             [this] { runSilently([this] { MailClientComboBox1Change(); }); });
     m_ui.Edit29->installEventFilter(this);
+
+    m_signInGroup = new TPrefsSignInGroup(m_ui.TabSheet9);
+    m_ui.layout4->insertWidget(1, m_signInGroup);
+    m_signInGroup->onSignIn = [this] { startSignIn(); };
+}
+
+namespace {
+
+QCoro::Task<> runSignIn(QPointer<TCheckEngine> engine, QPointer<TPrefsSignInGroup> group, int n, OAuthConfig config)
+{
+    QString status = QObject::tr("Signed in");
+    try {
+        co_await engine->signIn(n, std::move(config), OAuthSignIn::defaultOpenUrl());
+    } catch (const std::exception &e) {
+        status = reasonOf(e);
+    }
+    if (group)
+        group->setSignInStatus(status);
+}
+
+} // namespace
+
+void TPrefsAccountsPage::startSignIn()
+{
+    if (m_editing < 0 || m_editing >= w().Accounts.AccountCount)
+        return;
+    const int n = m_editing + 1;
+    TAccountData &d = w().Accounts.data(n);
+    // The sign-in belongs to the settings it was made with.
+    m_signInGroup->storeOAuth(d);
+    OAuthConfig config;
+    try {
+        config = TCheckEngine::oauthConfigOf(d);
+    } catch (const std::exception &e) {
+        m_signInGroup->setSignInStatus(reasonOf(e));
+        return;
+    }
+    m_signInGroup->setSignInStatus(tr("Waiting for the sign-in in your browser..."));
+    [[maybe_unused]] const QCoro::Task<> running =
+        runSignIn(&w().engine(), m_signInGroup, n, std::move(config));
 }
 
 TF_CheckerWindow &TPrefsAccountsPage::w() const
@@ -93,6 +138,8 @@ void TPrefsAccountsPage::clearPage()
     m_ui.Edit30->clear();
     m_ui.Edit29->clear();
     m_loadedPassword.clear();
+    if (m_signInGroup)
+        m_signInGroup->clear();
 }
 
 void TPrefsAccountsPage::ComboBox6_update_sheet()
@@ -118,6 +165,7 @@ void TPrefsAccountsPage::ComboBox6_update_sheet()
     const int client = d.DefaultMailClient;
     m_ui.MailClientComboBox1->setCurrentIndex(client >= 0 && client < m_ui.MailClientComboBox1->count() ? client : -1);
     m_ui.SecurityComboBox->setCurrentIndex(int(securityValues().indexOf(d.Security)));
+    m_signInGroup->load(d);
     m_editing = index;
 }
 
@@ -160,6 +208,7 @@ void TPrefsAccountsPage::set_ComboBox6_settings()
     d.Show = m_ui.CheckBox15->isChecked();
     d.List = m_ui.CheckBox1->isChecked();
     d.SavePwd = m_ui.SavePwdCheckBox->isChecked();
+    m_signInGroup->store(d);
     if (s.MailListItem)
         s.MailListItem->setEnabled(d.List);
     if (s.AccountListItem)

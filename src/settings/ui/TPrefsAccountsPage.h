@@ -4,6 +4,7 @@
 #include <QString>
 
 class TF_Prefs;
+class TPrefsSignInGroup;
 class TF_CheckerWindow;
 namespace Ui {
 class TF_Prefs;
@@ -47,6 +48,8 @@ private:
     TF_CheckerWindow &w() const;
     void showFrequency(qint32 timerMs);
     void clearPage();
+    // "Sign in...": the browser sign-in with the OAuth2 settings the page shows.
+    void startSignIn();
 
     TF_Prefs &m_dialog;
     Ui::TF_Prefs &m_ui;
@@ -55,4 +58,5 @@ private:
     QString m_loadedPassword;
     // What "Browse for Email Client" holds after its last use.
     QString m_mailClientFile;
+    TPrefsSignInGroup *m_signInGroup = nullptr;
 };
