@@ -116,6 +116,9 @@ QCoro::Task<OAuthTokens> OAuthSignIn::signIn(OAuthConfig config, OpenUrl open, s
         throw EGeneralError(QStringLiteral("An account whose token comes from a command does not sign in"));
 
     QOAuthHttpServerReplyHandler listener(QHostAddress::LocalHost, 0);
+    // The system picks the port; a busy moment can refuse one pick, so ask again.
+    for (int attempt = 0; attempt < 3 && !listener.isListening(); ++attempt)
+        listener.listen(QHostAddress::LocalHost, 0);
     if (!listener.isListening())
         throw EGeneralError(QStringLiteral("No free port on 127.0.0.1 to receive the sign-in"));
     listener.setCallbackText(QStringLiteral("Vorlo has the answer of the sign-in. You can close this page."));
