@@ -7,10 +7,10 @@
 // unchanged box (the same without TOPs); medians of wall time, process CPU time (loopback
 // only: in-process, the proxy's CPU would count too) and round trips counted by the proxy.
 //
-//   build/bench/bench_pipelining [runs] [counts]        (defaults 5 and 100,1000,10000)
-//   e.g. build/bench/bench_pipelining 5 100,1000,10000,50000
+//   build/bench/bench_pipelining [runs] [counts] [links]   (defaults 5, 100,1000,10000, all)
+//   e.g. build/bench/bench_pipelining 5 100,1000,10000,50000 loopback
 // It starts and stops its two Dovecot servers itself (tools/dovecot-test-server). The proxy
-// runs for the counts up to 10,000.
+// runs for the counts up to 10,000 unless links is "loopback".
 //
 // Figures, 2-core shared machine, RelWithDebInfo, medians of 5 (ours / floor):
 //   (filled in below the header by the runs of this change)
@@ -195,6 +195,7 @@ int main(int argc, char **argv)
         for (const QByteArray &c : QByteArray(argv[2]).split(','))
             counts << std::max(1, c.toInt());
     }
+    const bool proxied = argc <= 3 || QByteArray(argv[3]) != "loopback";
     QTemporaryDir work;
     std::printf("ours / floor, medians of %d; proxy %d ms each way\n", runs, DelayMs);
     for (const int messages : counts) {
@@ -209,7 +210,7 @@ int main(int argc, char **argv)
             floorRuns(s, s.port, nullptr, messages, runs, floor);
             report(messages, security, "loopback", "first", ours.first, floor.first, true);
             report(messages, security, "loopback", "repeat", ours.repeat, floor.repeat, true);
-            if (messages <= ProxyUpTo) {
+            if (proxied && messages <= ProxyUpTo) {
                 DelayProxy proxy(s.port, DelayMs);
                 if (!proxy.listen())
                     qFatal("the delay proxy cannot listen");

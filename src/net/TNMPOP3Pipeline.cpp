@@ -69,7 +69,8 @@ public:
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
         --m_inFlight;
-        m_pop.StatusMessage(1, displayText(m_pop.LastReply));
+        if (m_pop.reports(1))
+            m_pop.StatusMessage(1, displayText(m_pop.LastReply));
         co_await fill();
         co_return QByteArray(m_pop.LastReply); // a copy: the promise moves from what it is given
     }

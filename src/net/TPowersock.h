@@ -134,9 +134,11 @@ protected:
     // The same for a fixed text, made into a string only when someone listens at that level.
     void StatusMessage(qint32 level, const char *text)
     {
-        if (level <= ReportLevel && !m_destroying)
+        if (reports(level))
             StatusMessage(level, QString::fromUtf8(text));
     }
+    // Whether a status text of this level is reported: a text that is not is better not made.
+    bool reports(qint32 level) const { return level <= ReportLevel && !m_destroying; }
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
     void ErrorCheck(qint32 tolerated);
     [[nodiscard]] QCoro::Task<> ResolveHost();

@@ -79,7 +79,13 @@ QCoro::Task<> TPowersock::Writeln(QByteArray text)
 QCoro::Task<QByteArray> TPowersock::ReadLn()
 {
     StatusMessage(8, "ReadLn");
-    TimerOn();
+    // The time-out bounds the waiting only: a line already buffered (most lines of a listing)
+    // is taken without arming and stopping the timer for it.
+    bool waiting = false;
+    auto stopWaiting = [&] {
+        if (waiting)
+            TimerOff();
+    };
     QByteArray line;
     for (;;) {
         QSslSocket *sock = m_socket;
@@ -94,7 +100,7 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
                 if (got > 0) {
                     line.append(m_lineBuffer.constData(), got);
                     if (m_lineBuffer.at(got - 1) == '\n') {
-                        TimerOff();
+                        stopWaiting();
                         co_return line;
                     }
                 } else {
@@ -106,14 +112,14 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
             if (line.size() >= BufferSize) {
                 // The rest of the line is still in the stream; nothing after it can be
                 // trusted, so the connection goes.
-                TimerOff();
+                stopWaiting();
                 RequestCloseSocket();
                 throw ESockError(QStringLiteral("Line longer than %1 bytes").arg(BufferSize));
             }
         }
         if (sock->state() != QAbstractSocket::ConnectedState) {
             // Closed by the peer or replaced by RequestCloseSocket: an empty line.
-            TimerOff();
+            stopWaiting();
             if (m_canceled) {
                 m_canceled = false;
                 throw EAbortError("Socket readln aborted");
@@ -127,10 +133,14 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
             co_return QByteArray();
         }
         // Everything buffered is taken: the rest of the line comes with a later event.
+        if (!waiting) {
+            waiting = true;
+            TimerOn();
+        }
         if (!co_await nextEvent())
             throw EAbortError("Socket readln aborted");
         if (m_canceled) {
-            TimerOff();
+            stopWaiting();
             m_canceled = false;
             throw EAbortError("Socket readln aborted");
         }
@@ -148,7 +158,8 @@ QCoro::Task<QByteArray> TPowersock::Transaction(QByteArray command)
         throw EAbortError("Socket readln aborted");
     LastReply = std::move(reply);
     if (!LastReply.isEmpty()) {
-        StatusMessage(1, displayText(LastReply));
+        if (reports(1))
+            StatusMessage(1, displayText(LastReply));
         qsizetype digits = 0;
         while (digits < LastReply.size() && digits < 10 && LastReply.at(digits) >= '0'
                && LastReply.at(digits) <= '9')
