@@ -19,8 +19,8 @@
 // CertFingerprint (hex SHA-256) trusts exactly that certificate instead of the store.
 //
 // Where the session asked "CAPA" and the server listed "PIPELINING", readBatch sends the
-// commands of many messages ahead of their replies (a bounded window) and reads the replies
-// in order; elsewhere it sends one command at a time.
+// commands of many messages ahead of their replies (a window bounded in bytes) and reads the
+// replies in order; elsewhere it sends one command at a time.
 class TNMPOP3 : public TPowersock
 {
     Q_OBJECT
@@ -34,9 +34,11 @@ public:
     // The most messages a box may report: every list of a check grows with the count, so a
     // larger STAT count fails the login instead of taking the machine's memory.
     static constexpr qint32 MaxMailCount = 1000000;
-    // Commands sent ahead of their replies at most: small enough that neither side's
-    // buffers fill with commands, large enough to keep a slow link busy.
-    static constexpr qint32 DefaultPipelineWindow = 64;
+    // Bytes of commands sent ahead of their replies at most: a box of many thousand messages
+    // goes out in one write and the socket buffers stay full on a slow link, while what waits
+    // to be written stays bounded. Replies are read while commands wait, so neither side can
+    // block the other however full the buffers are.
+    static constexpr qint64 DefaultPipelineBytes = 256 * 1024;
 
     explicit TNMPOP3(QObject *parent = nullptr);
     ~TNMPOP3() override;
@@ -53,7 +55,7 @@ public:
     qint64 HeaderLimit = DefaultHeaderLimit;
     qint32 HeaderLineLimit = DefaultHeaderLineLimit;
     qint64 ListLimit = DefaultListLimit;      // also bounds the "UIDL" listing
-    qint32 PipelineWindow = DefaultPipelineWindow;
+    qint64 PipelineBytes = DefaultPipelineBytes;
 
     THandlerEvent OnAuthenticationNeeded;
     THandlerEvent OnAuthenticationFailed;

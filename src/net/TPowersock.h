@@ -89,6 +89,10 @@ public:
     void CheckConnection();
     void Cancel();
     [[nodiscard]] QCoro::Task<> SendBuffer(QByteArray data);
+    // Hands bytes to the connection without waiting for them to go out, for commands whose
+    // replies are read meanwhile: a send that waited could stall against a peer that is
+    // itself waiting for us to read. Raises like SendBuffer when the connection is gone.
+    void queueSend(const QByteArray &data);
     [[nodiscard]] QCoro::Task<> Write(QByteArray text);
     [[nodiscard]] QCoro::Task<> Writeln(QByteArray text);
     [[nodiscard]] QCoro::Task<QByteArray> ReadLn();

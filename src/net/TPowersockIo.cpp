@@ -58,6 +58,18 @@ QCoro::Task<> TPowersock::SendBuffer(QByteArray data)
         raiseSocketError(failure);
 }
 
+void TPowersock::queueSend(const QByteArray &data)
+{
+    StatusMessage(4, "Sending Buffer");
+    if (m_canceled) {
+        m_canceled = false;
+        throw EAbortError("Socket send aborted");
+    }
+    QSslSocket *sock = m_socket;
+    if (sock->state() != QAbstractSocket::ConnectedState || sock->write(data) != data.size())
+        raiseSocketError(m_pendingError ? m_pendingError : 10057);
+}
+
 QCoro::Task<> TPowersock::Write(QByteArray text)
 {
     StatusMessage(8, "Write");

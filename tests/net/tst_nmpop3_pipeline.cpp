@@ -1,5 +1,6 @@
 // The POP3 client's reads of many messages against the scripted server: the pipeline keeps
-// no more commands in flight than its window, and the id listing is bounded.
+// no more command bytes in flight than its window, reads replies while commands wait to be
+// written, and the id listing is bounded.
 #include "fixtures/SyncWait.h"
 #include "fixtures/ScriptServer.h"
 #include "net/TNMPOP3.h"
@@ -41,7 +42,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("replies");
         QTest::addColumn<int>("lastSent");
-        // The server answers nothing, or the first two: the half-empty window takes two more.
+        // The server answers nothing, or the first two: each answer frees room for one more.
         QTest::newRow("no reply") << QByteArray() << 4;
         QTest::newRow("two replies") << header(1) + header(2) << 6;
     }
@@ -60,7 +61,7 @@ private slots:
         QVERIFY(server.listen());
         TNMPOP3 pop;
         prepare(pop, server, 500);
-        pop.PipelineWindow = 4;
+        pop.PipelineBytes = 4 * 9; // four "TOP k 0" commands
         syncWait(pop.Connect());
         QVERIFY(pop.canPipeline());
         QList<TBatchItem> items;
@@ -81,6 +82,37 @@ private slots:
             sent << "TOP " + QByteArray::number(k) + " 0";
         QCOMPARE(server.received().mid(4), sent);
         QCOMPARE(pop.commandCount("TOP"), lastSent);
+        QVERIFY(server.errors().isEmpty());
+    }
+
+    // A server that writes every reply before it reads past the first command, while the
+    // commands fill its socket: a client that waited for its commands to go out before
+    // reading would wait for the server as the server waits for it, until the time-out.
+    void repliesAreReadWhileCommandsWait()
+    {
+        // Commands and replies of several MB each: more than the sockets of either side hold.
+        constexpr int Count = 600000;
+        const QByteArray count = QByteArray::number(Count);
+        ScriptServer server;
+        server.setReadAhead(4096);
+        QVERIFY2(server.setScript(login("S: PIPELINING\n", Count) + "BULK " + count +
+                                  " +OK 1 0123456789abcdef\\r\\n\nC*: UIDL " + count + "\nS: +OK\n"),
+                 qPrintable(server.errorString()));
+        QVERIFY(server.listen());
+        TNMPOP3 pop;
+        prepare(pop, server, 5000);
+        pop.PipelineBytes = 64 * 1024 * 1024;
+        syncWait(pop.Connect());
+        QList<TBatchItem> items;
+        for (qint32 k = 1; k <= Count; ++k)
+            items.append({k, false, false, true});
+        int ids = 0;
+        const QString failure = failureOf([&] {
+            syncWait(pop.readBatch(items, {}, [&](qsizetype, const TBatchResult &r) { ids += r.IdRead ? 1 : 0; }));
+        });
+        QCOMPARE(failure, QString());
+        QCOMPARE(ids, Count);
+        QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 10000);
         QVERIFY(server.errors().isEmpty());
     }
 
