@@ -11,25 +11,10 @@
 #include <exception>
 
 using Pop3Replies::accepted;
+using Pop3Replies::loggable;
 using Pop3Replies::rejected;
+using Pop3Replies::unsafeForWire;
 using Pop3Replies::withoutLineEnd;
-
-namespace {
-
-// Login data travels inside command lines: a line break or NUL in it would end the
-// command early and smuggle in another.
-bool unsafeForWire(const QByteArray &text)
-{
-    return text.contains('\r') || text.contains('\n') || text.contains('\0');
-}
-
-// A command as the log may show it: never the password.
-QByteArray loggable(const QByteArray &command)
-{
-    return command.left(5).toUpper() == "PASS " ? QByteArray("PASS ****") : command;
-}
-
-} // namespace
 
 TNMPOP3::TNMPOP3(QObject *parent) : TPowersock(parent)
 {
@@ -115,6 +100,7 @@ QCoro::Task<> TNMPOP3::Connect()
         NegotiatedSecurity.clear();
         m_commandCounts.clear();
         m_listedSizes.clear();
+        dropLoginListings();
         co_await TPowersock::Connect();
         std::exception_ptr failure;
         try {
@@ -128,7 +114,7 @@ QCoro::Task<> TNMPOP3::Connect()
             NegotiatedSecurity = implicitTls ? "tls" : upgraded ? "starttls" : "none";
             co_await login();
             loggedIn = true;
-            const QByteArray stat = co_await Transaction("STAT");
+            const QByteArray stat = co_await statAfterLogin();
             if (!accepted(stat))
                 rejected(stat);
             MailCount = Pop3Parse::statCount(stat);
@@ -164,6 +150,10 @@ QCoro::Task<> TNMPOP3::Connect()
 
 QCoro::Task<> TNMPOP3::login()
 {
+    if (canPipeline()) {
+        co_await pipelinedLogin();
+        co_return;
+    }
     for (qint32 attempt = 0;; ++attempt) {
         bool ok = accepted(co_await Transaction("USER " + UserID));
         if (ok)
@@ -226,17 +216,26 @@ QCoro::Task<> TNMPOP3::List()
         co_return;
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
-    CheckConnection();
+    // What the login read stays good after the server has gone.
+    LoginListing given = std::exchange(m_loginList, {});
+    if (!given.present)
+        CheckConnection();
     m_listedSizes.clear();
+    if (given.failure)
+        std::rethrow_exception(given.failure);
+    QByteArray status;
+    if (given.present)
+        status = given.status;
+    else
+        status = co_await Transaction("LIST ");
     // A refusal has no listing behind it: waiting for one would only end in a time-out.
-    const QByteArray status = co_await Transaction("LIST ");
     if (!accepted(status))
         rejected(status);
     qint64 budget = ListLimit;
     qint32 received = 0;
     std::exception_ptr failure;
     for (;;) {
-        const QByteArray line = withoutLineEnd(co_await readReplyLine(budget, "listing"));
+        const QByteArray line = withoutLineEnd(co_await listingLine(given.present ? &given : nullptr, budget, "listing"));
         if (line == ".")
             break;
         ++received;
@@ -355,6 +354,7 @@ QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
 
 QCoro::Task<> TNMPOP3::Disconnect()
 {
+    dropLoginListings();
     if (!Connected())
         co_return;
     QPointer<TNMPOP3> self(this);

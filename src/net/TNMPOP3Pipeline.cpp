@@ -209,8 +209,16 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     if (m_busy)
         co_return QByteArrayList();
     BusyScope busy(this);
-    CheckConnection();
-    const QByteArray status = co_await Transaction("UIDL");
+    LoginListing given = std::exchange(m_loginIds, {});
+    if (!given.present)
+        CheckConnection();
+    if (given.failure)
+        std::rethrow_exception(given.failure);
+    QByteArray status;
+    if (given.present)
+        status = given.status;
+    else
+        status = co_await Transaction("UIDL");
     if (status.isEmpty())
         rejected(status);
     if (!accepted(status))
@@ -219,7 +227,7 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     QByteArrayList ids{QByteArray()};
     bool agrees = true;
     for (;;) {
-        const QByteArray raw = co_await readReplyLine(budget, "id listing");
+        const QByteArray raw = co_await listingLine(given.present ? &given : nullptr, budget, "id listing");
         if (withoutLineEnd(raw) == ".")
             break;
         if (!agrees)

@@ -143,6 +143,8 @@ protected:
     }
     // Whether a status text of this level is reported: a text that is not is better not made.
     bool reports(qint32 level) const { return level <= ReportLevel && !m_destroying; }
+    // Reads one reply line into LastReply and ReplyNumber, as Transaction does after sending.
+    [[nodiscard]] QCoro::Task<QByteArray> readReply();
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
     void ErrorCheck(qint32 tolerated);
     [[nodiscard]] QCoro::Task<> ResolveHost();

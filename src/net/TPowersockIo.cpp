@@ -163,8 +163,14 @@ QCoro::Task<QByteArray> TPowersock::Transaction(QByteArray command)
 {
     StatusMessage(8, "Transaction");
     ReplyNumber = 0;
-    QPointer<TPowersock> guard(this);
     co_await Writeln(std::move(command));
+    co_return co_await readReply();
+}
+
+QCoro::Task<QByteArray> TPowersock::readReply()
+{
+    ReplyNumber = 0;
+    QPointer<TPowersock> guard(this);
     QByteArray reply = co_await ReadLn();
     if (!guard)
         throw EAbortError("Socket readln aborted");

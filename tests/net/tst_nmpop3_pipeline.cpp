@@ -29,6 +29,8 @@ void prepare(TNMPOP3 &pop, const ScriptServer &server, qint32 timeOut)
     pop.UserID = "joe";
     pop.Password = "secret";
     pop.Security = "auto";
+    // The tests ask for the listings themselves.
+    pop.LoginListings = false;
 }
 
 } // namespace
@@ -83,6 +85,61 @@ private slots:
         QCOMPARE(server.received().mid(4), sent);
         QCOMPARE(pop.commandCount("TOP"), lastSent);
         QVERIFY(server.errors().isEmpty());
+    }
+
+    void pipelinedLogin_data()
+    {
+        QTest::addColumn<QByteArray>("exchange"); // after CAPA
+        QTest::addColumn<bool>("ask");            // a handler gives the password again
+        QTest::addColumn<QString>("expected");
+        // The server reads every command of the login before it answers one: they went out
+        // together. The script then expects QUIT: the listings are not asked for again.
+        const QByteArray round = "C: USER joe\nC: PASS secret\nC: STAT\nC: LIST\\x20\nC: UIDL\n";
+        const QByteArray welcome = "S: +OK\nS: +OK\nS: +OK 2 300\nS: +OK\nS: 1 100\nS: 2 200\nS: .\n"
+                                   "S: +OK\nS: 1 a\nS: 2 b\nS: .\n";
+        const QByteArray refused = "S: +OK\nS: -ERR denied\nS: -ERR\nS: -ERR\nS: -ERR\n";
+        const QByteArray quit = "C: QUIT\nS: +OK\n";
+        QTest::newRow("accepted") << round + welcome + quit << false << "2 [1:100][2:200] [][a\\r\\n][b\\r\\n]";
+        QTest::newRow("refused") << round + refused + quit << false << "! EGeneralError: Authentication failed";
+        QTest::newRow("refused twice") << round + refused + round + refused + quit << true
+                                       << "! EGeneralError: Authentication failed";
+        // A listing answered all the same is read to its end, so the retry's replies are its own.
+        QTest::newRow("refused, listed all the same, asked, accepted")
+            << round + "S: +OK\nS: -ERR denied\nS: -ERR\nS: +OK\nS: 1 100\nS: .\nS: -ERR\n" + round + welcome + quit
+            << true << "2 [1:100][2:200] [][a\\r\\n][b\\r\\n]";
+    }
+
+    void pipelinedLogin()
+    {
+        QFETCH(QByteArray, exchange);
+        QFETCH(bool, ask);
+        QFETCH(QString, expected);
+        ScriptServer server;
+        QVERIFY2(server.setScript("S: +OK ready\nC: CAPA\nS: +OK\nS: PIPELINING\nS: UIDL\nS: .\n" + exchange),
+                 qPrintable(server.errorString()));
+        QVERIFY(server.listen());
+        TNMPOP3 pop;
+        prepare(pop, server, 3000);
+        pop.LoginListings = true;
+        int asked = 0;
+        if (ask)
+            pop.OnAuthenticationFailed = [&](bool &handled) { handled = ++asked > 0; };
+        QString got;
+        pop.OnList = [&](qint32 msg, qint32 size) { got += QStringLiteral("[%1:%2]").arg(msg).arg(size); };
+        const QString failure = failureOf([&] {
+            syncWait(pop.Connect());
+            got = QString::number(pop.MailCount) + " ";
+            syncWait(pop.List());
+            got += " ";
+            for (const QByteArray &id : syncWait(pop.uniqueIdList()))
+                got += QString::fromLatin1("[" + visibleBytes(id) + "]");
+            syncWait(pop.Disconnect());
+        });
+        QCOMPARE(failure.isEmpty() ? got : "! " + failure, expected);
+        QCOMPARE(asked, ask ? 1 : 0);
+        QTRY_COMPARE_WITH_TIMEOUT(server.completedCount(), 1, 5000);
+        QVERIFY2(server.errors().isEmpty(), qPrintable(server.errors().join(u'\n')));
+        QCOMPARE(pop.commandCount("LIST"), exchange.count("C: LIST"));
     }
 
     // A server that writes every reply before it reads past the first command, while the
