@@ -54,7 +54,24 @@ TNMPOP3::SecurityMode TNMPOP3::securityMode() const
 
 QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
 {
-    const QByteArray line = co_await ReadLn();
+    QByteArray line;
+    if (takeReplyLine(line, budget, what))
+        co_return line;
+    line = co_await ReadLn();
+    chargeLine(line, budget, what);
+    co_return line;
+}
+
+bool TNMPOP3::takeReplyLine(QByteArray &line, qint64 &budget, const char *what)
+{
+    if (!takeBufferedLine(line))
+        return false;
+    chargeLine(line, budget, what);
+    return true;
+}
+
+void TNMPOP3::chargeLine(const QByteArray &line, qint64 &budget, const char *what)
+{
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
     budget -= line.size();
@@ -62,7 +79,6 @@ QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The %1 exceeds its limit").arg(QLatin1String(what)));
     }
-    co_return line;
 }
 
 QCoro::Task<> TNMPOP3::Connect()
@@ -298,7 +314,9 @@ QCoro::Task<> TNMPOP3::readHeader()
     Summary.MessageId.clear();
     qint64 budget = HeaderLimit;
     for (;;) {
-        QByteArray line = co_await readReplyLine(budget, "header");
+        QByteArray line;
+        if (!takeReplyLine(line, budget, "header"))
+            line = co_await readReplyLine(budget, "header");
         Pop3Parse::takeHeaderField(Summary, line);
         if (Summary.Header.size() >= HeaderLineLimit) {
             RequestCloseSocket();

@@ -131,6 +131,11 @@ private:
     [[nodiscard]] QCoro::Task<> readCapabilities();
     // `budget` belongs to the caller, which awaits the read at once.
     [[nodiscard]] QCoro::Task<QByteArray> readReplyLine(qint64 &budget, const char *what);
+    // The same for a line already received, without a wait; false when there is none, so
+    // the loops over many lines pay for a suspension only where they wait.
+    bool takeReplyLine(QByteArray &line, qint64 &budget, const char *what);
+    // Counts a line against the budget; raises for no line (the server went) or too many bytes.
+    void chargeLine(const QByteArray &line, qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
     [[nodiscard]] QCoro::Task<> readHeader();
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.

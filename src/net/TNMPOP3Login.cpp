@@ -78,7 +78,9 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
         if (accepted(listing.status)) {
             qint64 budget = ListLimit;
             for (;;) {
-                const QByteArray line = co_await readReplyLine(budget, what);
+                QByteArray line;
+                if (!takeReplyLine(line, budget, what))
+                    line = co_await readReplyLine(budget, what);
                 listing.lines += line;
                 if (withoutLineEnd(line) == ".")
                     break;
@@ -102,8 +104,12 @@ QByteArray TNMPOP3::LoginListing::takeLine()
 
 QCoro::Task<QByteArray> TNMPOP3::listingLine(LoginListing *given, qint64 &budget, const char *what)
 {
-    if (!given)
+    if (!given) {
+        QByteArray line;
+        if (takeReplyLine(line, budget, what))
+            co_return line;
         co_return co_await readReplyLine(budget, what);
+    }
     QByteArray line = given->takeLine();
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));

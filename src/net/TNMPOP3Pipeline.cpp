@@ -74,7 +74,8 @@ public:
                 throw ESockError("Pipelined replies out of step");
         }
         m_pop.ReplyNumber = 0;
-        m_pop.LastReply = co_await m_pop.ReadLn();
+        if (!m_pop.takeBufferedLine(m_pop.LastReply))
+            m_pop.LastReply = co_await m_pop.ReadLn();
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
         --m_inFlight;

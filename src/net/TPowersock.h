@@ -143,6 +143,10 @@ protected:
     }
     // Whether a status text of this level is reported: a text that is not is better not made.
     bool reports(qint32 level) const { return level <= ReportLevel && !m_destroying; }
+    // A whole line already received, taken as ReadLn would take it but without a wait (nor
+    // the cost of one); false when no whole line is there. Raises as ReadLn does for a line
+    // longer than BufferSize.
+    bool takeBufferedLine(QByteArray &line);
     // Reads one reply line into LastReply and ReplyNumber, as Transaction does after sending.
     [[nodiscard]] QCoro::Task<QByteArray> readReply();
     // Raises the pending socket error unless it is `tolerated` (10035, would block).

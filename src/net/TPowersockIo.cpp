@@ -88,6 +88,23 @@ QCoro::Task<> TPowersock::Writeln(QByteArray text)
     co_await Write(text + "\r\n");
 }
 
+bool TPowersock::takeBufferedLine(QByteArray &line)
+{
+    QSslSocket *sock = m_socket;
+    if (!sock->canReadLine())
+        return false;
+    // The bound counts a terminating NUL: BufferSize + 1 reads up to BufferSize bytes.
+    m_lineBuffer.resize(BufferSize + 1);
+    const qint64 got = sock->readLine(m_lineBuffer.data(), BufferSize + 1);
+    if (got <= 0)
+        return false;
+    line = QByteArray(m_lineBuffer.constData(), got);
+    if (line.endsWith('\n'))
+        return true;
+    RequestCloseSocket();
+    throw ESockError(QStringLiteral("Line longer than %1 bytes").arg(BufferSize));
+}
+
 QCoro::Task<QByteArray> TPowersock::ReadLn()
 {
     StatusMessage(8, "ReadLn");
