@@ -13,26 +13,28 @@
 // runs for the counts up to 10,000 unless links is "loopback".
 //
 // Figures on a 2-core machine shared with other builds (RelWithDebInfo; wall s, ours / floor,
-// round trips through the proxy; loopback CPU in us a message). Before: 64 commands in flight
-// refilled at half, one round trip per command of the login and the listings; after: the
-// pipelined login and listings, a window of 256 KiB of commands, summaries in blocks of 10,000.
+// round trips through the proxy; loopback CPU in us a message, noisy by some 50 % between runs
+// here). Before: 64 commands in flight refilled at half, a round trip for each command of the
+// login and the listings, summaries in blocks of 1,000; after: the pipelined login and
+// listings, a window of 256 KiB of commands, blocks of 10,000, lines taken without suspending.
 //
 //   proxy, 30 ms round trip          before (median of 3)           after (median of 5)
-//   1,000  plain first               1.276 / 0.130  39 / 2 RT       0.244 / 0.114  5 / 2 RT
-//   1,000  plain repeat              0.296 / 0.086   8 / 2          0.177 / 0.087  4 / 2
-//   1,000  tls   first               1.018 / 0.151  35 / 4          0.236 / 0.140  7 / 4
-//   1,000  tls   repeat              0.309 / 0.122  10 / 4          0.181 / 0.117  6 / 4
-//   10,000 plain first               9.795 / 0.517 306 / 2          0.504 / 0.392  5 / 2
-//   10,000 plain repeat              0.371 / 0.168   8 / 2          0.199 / 0.138  4 / 2
-//   10,000 tls   first               8.727 / 0.404 287 / 4          0.531 / 0.576  7 / 4
-//   10,000 tls   repeat              0.433 / 0.163  10 / 4          0.235 / 0.200  6 / 4
+//   100    plain first / repeat      0.368 / 0.086  11 / 2 RT       0.203 / 0.106  5 / 2 RT
+//                                    0.271 / 0.090   8 / 2          0.169 / 0.095  4 / 2
+//   1,000  plain first               1.276 / 0.130  39 / 2          0.246 / 0.136  5 / 2
+//   1,000  plain repeat              0.296 / 0.086   8 / 2          0.167 / 0.105  4 / 2
+//   1,000  tls   first               1.018 / 0.151  35 / 4          0.270 / 0.192  7 / 4
+//   1,000  tls   repeat              0.309 / 0.122  10 / 4          0.210 / 0.151  6 / 4
+//   10,000 plain first               9.795 / 0.517 306 / 2          0.494 / 0.351  5 / 2
+//   10,000 plain repeat              0.371 / 0.168   8 / 2          0.254 / 0.127  4 / 2
+//   10,000 tls   first               8.727 / 0.404 287 / 4          0.543 / 0.436  7 / 4
+//   10,000 tls   repeat              0.433 / 0.163  10 / 4          0.260 / 0.166  6 / 4
 //
-//   loopback, first check            wall             CPU us/msg (ours / floor)
-//   100    plain / tls               0.068 / 0.064    15.6 / 5.6    44.7 / 35.8 (tls)
-//   1,000  plain / tls               0.088 / 0.086     4.9 / 0.9     7.7 / 6.3
-//   10,000 plain / tls               0.379 / 0.341     4.8 / 0.7     5.6 / 1.9
-//   50,000 plain / tls               2.359 / 1.787     5.6 / 0.8     6.2 / 1.9
-//   (before, 1,000 and 10,000 plain: 5.9 / 1.0 and 5.7 / 0.3 us a message)
+//   loopback, first check     before: CPU us/msg       after: wall          CPU us/msg
+//   100    plain / tls        19.0 / 5.5  65 / 43      0.067 / 0.063   13.7-24 / 3.9-8   38-61 / 30-47
+//   1,000  plain / tls         5.9 / 1.0  17 / 6.5     0.111 / 0.057   3.6-7.0 / 0.7     7.5-13 / 3.9-7.6
+//   10,000 plain / tls         5.7 / 0.3  7.2 / 1.9    0.427 / 0.402   3.3-5.3 / 0.5-1.2 5.1-5.5 / 2.5-2.7
+//   50,000 plain / tls            -                    1.572 / 1.318   4.1 / 0.5         5.6 / 1.8
 // The CPU of a check is the engine's whole check (summary lists, cache, filters), the floor's
 // only reading; at 100 messages the fixed cost of a check dominates.
 #include "fixtures/SyncWait.h"
