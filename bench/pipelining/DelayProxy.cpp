@@ -16,6 +16,7 @@ DelayProxy::DelayProxy(quint16 targetPort, int delayMs, QObject *parent)
 DelayProxy::~DelayProxy()
 {
     qDeleteAll(m_pipes);
+    qDeleteAll(m_answered);
 }
 
 bool DelayProxy::listen()
@@ -36,8 +37,12 @@ void DelayProxy::accept()
         // What a full queue leaves unread stays bounded too; the sender then waits.
         for (QTcpSocket *s : {client, server})
             s->setReadBufferSize(256 * 1024);
-        auto *up = new Pipe{client, server, {}, 0, false, new QTimer(this)};
-        auto *down = new Pipe{server, client, {}, 0, false, new QTimer(this)};
+        // A client that speaks first (a TLS hello) starts a round trip too.
+        auto *answered = new bool(true);
+        m_answered << answered;
+        ++m_roundTrips;
+        auto *up = new Pipe{client, server, {}, 0, false, new QTimer(this), true, answered};
+        auto *down = new Pipe{server, client, {}, 0, false, new QTimer(this), false, answered};
         m_pipes << up << down;
         for (Pipe *p : {up, down}) {
             p->timer->setSingleShot(true);
@@ -65,6 +70,10 @@ void DelayProxy::take(Pipe *pipe)
     if (room <= 0 || pipe->from->bytesAvailable() <= 0)
         return;
     QByteArray bytes = pipe->from->read(room);
+    if (pipe->upstream && *pipe->answered) {
+        *pipe->answered = false;
+        ++m_roundTrips;
+    }
     pipe->queued += bytes.size();
     pipe->queue.append({m_clock.elapsed() + m_delay, std::move(bytes)});
     if (!pipe->timer->isActive())
@@ -78,6 +87,8 @@ void DelayProxy::deliver(Pipe *pipe)
         const Chunk chunk = pipe->queue.takeFirst();
         pipe->queued -= chunk.bytes.size();
         pipe->to->write(chunk.bytes);
+        if (!pipe->upstream)
+            *pipe->answered = true;
     }
     // Room again: what waited in the socket comes in now.
     take(pipe);

@@ -133,6 +133,8 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
             pop->TimeOut = 60000;
             pop->Security = D().Security.isEmpty() ? QByteArray("auto") : D().Security;
             pop->CertFingerprint = D().CertFingerprint;
+            // A pipelined login brings the listings along only for a check that lists.
+            pop->LoginListings = D().List;
             // Headers read from another server or for another user say nothing about this box.
             cache->bindTo(D().Host, D().UserID);
             qCDebug(lcCheck) << "account" << at() << "connecting to" << pop->Host << "port" << pop->Port

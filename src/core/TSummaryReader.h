@@ -33,8 +33,9 @@ public:
 
 private:
     // Messages are read in blocks of this many, so what the reading holds besides the
-    // lists stays bounded whatever count the server claims.
-    static constexpr qint32 Block = 1000;
+    // lists stays bounded whatever count the server claims (some 40 bytes a message). Each
+    // block ends its pipelined batch, a round trip on a slow link: blocks are large.
+    static constexpr qint32 Block = 10000;
 
     [[nodiscard]] QCoro::Task<> readOneByOne(qint32 count);
     [[nodiscard]] QCoro::Task<> readPipelined(qint32 count);

@@ -11,19 +11,10 @@
 #include <exception>
 
 using Pop3Replies::accepted;
+using Pop3Replies::loggable;
 using Pop3Replies::rejected;
 using Pop3Replies::unsafeForWire;
 using Pop3Replies::withoutLineEnd;
-
-namespace {
-
-// A command as the log may show it: never the password.
-QByteArray loggable(const QByteArray &command)
-{
-    return command.left(5).toUpper() == "PASS " ? QByteArray("PASS ****") : command;
-}
-
-} // namespace
 
 TNMPOP3::TNMPOP3(QObject *parent) : TPowersock(parent)
 {
@@ -63,7 +54,24 @@ TNMPOP3::SecurityMode TNMPOP3::securityMode() const
 
 QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
 {
-    const QByteArray line = co_await ReadLn();
+    QByteArray line;
+    if (takeReplyLine(line, budget, what))
+        co_return line;
+    line = co_await ReadLn();
+    chargeLine(line, budget, what);
+    co_return line;
+}
+
+bool TNMPOP3::takeReplyLine(QByteArray &line, qint64 &budget, const char *what)
+{
+    if (!takeBufferedLine(line))
+        return false;
+    chargeLine(line, budget, what);
+    return true;
+}
+
+void TNMPOP3::chargeLine(const QByteArray &line, qint64 &budget, const char *what)
+{
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
     budget -= line.size();
@@ -71,7 +79,6 @@ QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The %1 exceeds its limit").arg(QLatin1String(what)));
     }
-    co_return line;
 }
 
 QCoro::Task<> TNMPOP3::Connect()
@@ -113,6 +120,7 @@ QCoro::Task<> TNMPOP3::Connect()
         AuthMechanism.clear();
         m_commandCounts.clear();
         m_listedSizes.clear();
+        dropLoginListings();
         co_await TPowersock::Connect();
         std::exception_ptr failure;
         try {
@@ -126,7 +134,7 @@ QCoro::Task<> TNMPOP3::Connect()
             NegotiatedSecurity = implicitTls ? "tls" : upgraded ? "starttls" : "none";
             co_await authenticate(mode, greeting);
             loggedIn = true;
-            const QByteArray stat = co_await Transaction("STAT");
+            const QByteArray stat = co_await statAfterLogin();
             if (!accepted(stat))
                 rejected(stat);
             MailCount = Pop3Parse::statCount(stat);
@@ -206,17 +214,26 @@ QCoro::Task<> TNMPOP3::List()
         co_return;
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
-    CheckConnection();
+    // What the login read stays good after the server has gone.
+    LoginListing given = std::exchange(m_loginList, {});
+    if (!given.present)
+        CheckConnection();
     m_listedSizes.clear();
+    if (given.failure)
+        std::rethrow_exception(given.failure);
+    QByteArray status;
+    if (given.present)
+        status = given.status;
+    else
+        status = co_await Transaction("LIST ");
     // A refusal has no listing behind it: waiting for one would only end in a time-out.
-    const QByteArray status = co_await Transaction("LIST ");
     if (!accepted(status))
         rejected(status);
     qint64 budget = ListLimit;
     qint32 received = 0;
     std::exception_ptr failure;
     for (;;) {
-        const QByteArray line = withoutLineEnd(co_await readReplyLine(budget, "listing"));
+        const QByteArray line = withoutLineEnd(co_await listingLine(given.present ? &given : nullptr, budget, "listing"));
         if (line == ".")
             break;
         ++received;
@@ -279,13 +296,16 @@ QCoro::Task<> TNMPOP3::readHeader()
     Summary.MessageId.clear();
     qint64 budget = HeaderLimit;
     for (;;) {
-        const QByteArray raw = co_await readReplyLine(budget, "header");
-        const QByteArray line = withoutLineEnd(raw);
-        Pop3Parse::takeHeaderField(Summary, raw);
+        QByteArray line;
+        if (!takeReplyLine(line, budget, "header"))
+            line = co_await readReplyLine(budget, "header");
+        Pop3Parse::takeHeaderField(Summary, line);
         if (Summary.Header.size() >= HeaderLineLimit) {
             RequestCloseSocket();
             throw EGeneralError(QStringLiteral("The header exceeds its limit"));
         }
+        // In place: the line is ours alone, so no copy is made for every header line.
+        line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
         Summary.Header << line;
         if (line == ".")
             break;
@@ -334,6 +354,7 @@ QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
 
 QCoro::Task<> TNMPOP3::Disconnect()
 {
+    dropLoginListings();
     if (!Connected())
         co_return;
     QPointer<TNMPOP3> self(this);

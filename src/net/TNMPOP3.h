@@ -7,6 +7,8 @@
 #include <QByteArrayList>
 #include <QHash>
 
+#include <exception>
+
 // The POP3 client of one account: login, mailbox count, size listing, header summaries,
 // unique ids and deletion; it never downloads a message body. Operations are coroutines
 // that suspend like every TPowersock operation and raise on failure (EGeneralError with the server's reply line
@@ -18,9 +20,11 @@
 // "tls" (implicit TLS on any port), "starttls" (STLS required), "none" (plain, no CAPA).
 // CertFingerprint (hex SHA-256) trusts exactly that certificate instead of the store.
 //
-// Where the session asked "CAPA" and the server listed "PIPELINING", readBatch sends the
-// commands of many messages ahead of their replies (a bounded window) and reads the replies
-// in order; elsewhere it sends one command at a time.
+// Where the session asked "CAPA" and the server listed "PIPELINING", the USER/PASS login goes
+// out in one write with "STAT" and (LoginListings) the "LIST " and "UIDL" listings, whose
+// replies the next List() and uniqueIdList() take instead of asking again; readBatch sends the
+// commands of many messages ahead of their replies (a window bounded in bytes) and reads the
+// replies in order; elsewhere it sends one command at a time.
 class TNMPOP3 : public TPowersock
 {
     Q_OBJECT
@@ -34,9 +38,11 @@ public:
     // The most messages a box may report: every list of a check grows with the count, so a
     // larger STAT count fails the login instead of taking the machine's memory.
     static constexpr qint32 MaxMailCount = 1000000;
-    // Commands sent ahead of their replies at most: small enough that neither side's
-    // buffers fill with commands, large enough to keep a slow link busy.
-    static constexpr qint32 DefaultPipelineWindow = 64;
+    // Bytes of commands sent ahead of their replies at most: a box of many thousand messages
+    // goes out in one write and the socket buffers stay full on a slow link, while what waits
+    // to be written stays bounded. Replies are read while commands wait, so neither side can
+    // block the other however full the buffers are.
+    static constexpr qint64 DefaultPipelineBytes = 256 * 1024;
 
     explicit TNMPOP3(QObject *parent = nullptr);
     ~TNMPOP3() override;
@@ -61,7 +67,10 @@ public:
     qint64 HeaderLimit = DefaultHeaderLimit;
     qint32 HeaderLineLimit = DefaultHeaderLineLimit;
     qint64 ListLimit = DefaultListLimit;      // also bounds the "UIDL" listing
-    qint32 PipelineWindow = DefaultPipelineWindow;
+    qint64 PipelineBytes = DefaultPipelineBytes;
+    // A pipelined login also asks for the size listing and (where CAPA lists "UIDL") the id
+    // listing; off for a session that will not list.
+    bool LoginListings = true;
 
     THandlerEvent OnAuthenticationNeeded;
     THandlerEvent OnAuthenticationFailed;
@@ -131,11 +140,23 @@ private:
     [[nodiscard]] QCoro::Task<QByteArray> saslStart(QByteArray mechanism, QByteArray initial);
     [[nodiscard]] QCoro::Task<QByteArray> saslStep(QByteArray response);
     [[nodiscard]] QCoro::Task<QByteArray> secretTransaction(QByteArray line, QByteArray shown);
+    // USER, PASS, STAT and the login listings in one write; returns once USER and PASS were
+    // accepted, fails or asks as the one-at-a-time login does otherwise (the rest of the replies read and
+    // dropped).
+    [[nodiscard]] QCoro::Task<> pipelinedLogin();
+    // The STAT reply after a login: read from the pipelined login's replies, together with
+    // its listings, or asked for now.
+    [[nodiscard]] QCoro::Task<QByteArray> statAfterLogin();
     // Returns whether the connection was upgraded with STLS.
     [[nodiscard]] QCoro::Task<bool> negotiateTls(SecurityMode mode, bool implicitTls);
     [[nodiscard]] QCoro::Task<> readCapabilities();
     // `budget` belongs to the caller, which awaits the read at once.
     [[nodiscard]] QCoro::Task<QByteArray> readReplyLine(qint64 &budget, const char *what);
+    // The same for a line already received, without a wait; false when there is none, so
+    // the loops over many lines pay for a suspension only where they wait.
+    bool takeReplyLine(QByteArray &line, qint64 &budget, const char *what);
+    // Counts a line against the budget; raises for no line (the server went) or too many bytes.
+    void chargeLine(const QByteArray &line, qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
     [[nodiscard]] QCoro::Task<> readHeader();
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
@@ -145,7 +166,26 @@ private:
     // reached by the lines received (`received`), or one listed before (the first wins).
     bool keepListedSize(qint32 msg, qint32 size, qint32 received);
 
+    // A listing the pipelined login read, for the next List() or uniqueIdList().
+    struct LoginListing
+    {
+        bool present = false;
+        QByteArray status;
+        QByteArray lines;             // as received, up to and including the "." line
+        qsizetype next = 0;           // read position in `lines`
+        std::exception_ptr failure;   // raised by the operation that takes the listing
+        QByteArray takeLine();
+    };
+    // One listing of the pipelined login: its status line and, when accepted, its lines.
+    [[nodiscard]] QCoro::Task<> readLoginListing(LoginListing &listing, const char *what);
+    // The next line of `given` when it is present, else of the connection.
+    [[nodiscard]] QCoro::Task<QByteArray> listingLine(LoginListing *given, qint64 &budget, const char *what);
+    void dropLoginListings();
+
     bool m_busy = false;
+    QByteArrayList m_loginQueue;              // commands of the pipelined login whose replies wait
+    LoginListing m_loginList;
+    LoginListing m_loginIds;
     QHash<QByteArray, qint32> m_commandCounts;
     QHash<qint32, qint32> m_listedSizes;      // message -> bytes, from the last listing
     QString m_attachFilePath;

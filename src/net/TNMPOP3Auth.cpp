@@ -75,6 +75,11 @@ QCoro::Task<> TNMPOP3::authenticate(SecurityMode security, QByteArray greeting)
         co_await loginOAuth2(security);
         co_return;
     }
+    if (mode == AuthMode::Password && canPipeline()) {
+        AuthMechanism = "USER";
+        co_await pipelinedLogin();
+        co_return;
+    }
     for (qint32 attempt = 0;; ++attempt) {
         QByteArray refusal;
         if (co_await loginWithPassword(mode, security, greeting, refusal))

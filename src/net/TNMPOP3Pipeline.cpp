@@ -13,15 +13,17 @@ using Pop3Replies::rejected;
 using Pop3Replies::withoutLineEnd;
 
 // The commands of one batch and how far they went out. Replies come back in the order the
-// commands were sent; at most `window` commands are unanswered at any time, and a half-
-// empty window is topped up in one write, so a slow link carries many commands per round
-// trip while neither side's buffers can fill with them.
+// commands were sent; the unanswered commands hold at most `window` bytes (one command at a
+// time with a window of 0), topped up in one write whenever a quarter of it is free, so a
+// slow link carries thousands of commands per round trip. The commands are queued on the
+// connection, never waited for: replies are read while commands wait to be written, so a
+// server that writes without reading cannot hold us while we hold it.
 class TNMPOP3::Pipeline
 {
 public:
     enum class Kind { Top, Size, Uidl };
 
-    Pipeline(TNMPOP3 &pop, qint32 window) : m_pop(pop), m_window(qMax(1, window)) {}
+    Pipeline(TNMPOP3 &pop, qint64 window) : m_pop(pop), m_window(qMax<qint64>(0, window)) {}
 
     void add(qsizetype item, Kind kind, qint32 number) { m_commands.append({item, kind, number, false}); }
     qsizetype size() const { return m_commands.size(); }
@@ -36,23 +38,30 @@ public:
                 m_commands[j].dropped = true;
     }
 
-    QCoro::Task<> fill()
+    void fill()
     {
-        if (m_inFlight > m_window / 2)
-            co_return;
+        if (m_inFlight > 0 && m_window - m_inFlightBytes < m_window / 4)
+            return;
         QByteArray text;
-        while (m_sent < m_commands.size() && m_inFlight < m_window && text.size() < MaxWrite) {
-            const Command &c = m_commands.at(m_sent++);
-            if (c.dropped)
+        while (m_sent < m_commands.size()) {
+            const Command &c = m_commands.at(m_sent);
+            if (c.dropped) {
+                ++m_sent;
                 continue;
+            }
             const QByteArray line = commandText(c);
+            // The first command always goes: a window smaller than one command means one at a time.
+            if (m_inFlight > 0 && m_inFlightBytes + line.size() + 2 > m_window)
+                break;
+            ++m_sent;
             m_pop.countCommand(line);
             qCDebug(lcPop3) << "sent:" << line;
             text += line + "\r\n";
             ++m_inFlight;
+            m_inFlightBytes += line.size() + 2;
         }
         if (!text.isEmpty())
-            co_await m_pop.Write(text);
+            m_pop.queueSend(text);
     }
 
     // The status line of command j, which must be the next one not dropped.
@@ -60,24 +69,24 @@ public:
     {
         while (j >= m_sent) {
             const qsizetype before = m_sent;
-            co_await fill();
+            fill();
             if (m_sent == before)
                 throw ESockError("Pipelined replies out of step");
         }
         m_pop.ReplyNumber = 0;
-        m_pop.LastReply = co_await m_pop.ReadLn();
+        if (!m_pop.takeBufferedLine(m_pop.LastReply))
+            m_pop.LastReply = co_await m_pop.ReadLn();
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
         --m_inFlight;
-        m_pop.StatusMessage(1, displayText(m_pop.LastReply));
-        co_await fill();
+        m_inFlightBytes -= commandText(m_commands.at(j)).size() + 2;
+        if (m_pop.reports(1))
+            m_pop.StatusMessage(1, displayText(m_pop.LastReply));
+        fill();
         co_return QByteArray(m_pop.LastReply); // a copy: the promise moves from what it is given
     }
 
 private:
-    // Far below the transport's single-send bound.
-    static constexpr qsizetype MaxWrite = 16 * 1024;
-
     struct Command
     {
         qsizetype item;
@@ -98,10 +107,11 @@ private:
     }
 
     TNMPOP3 &m_pop;
-    const qint32 m_window;
+    const qint64 m_window;
     QList<Command> m_commands;
     qsizetype m_sent = 0;
     qint32 m_inFlight = 0;
+    qint64 m_inFlightBytes = 0;
 };
 
 QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, TBatchDone onDone)
@@ -112,7 +122,7 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
     QPointer<TNMPOP3> self(this);
     CheckConnection();
 
-    Pipeline pipe(*this, canPipeline() ? PipelineWindow : 1);
+    Pipeline pipe(*this, canPipeline() ? PipelineBytes : 0);
     QList<qsizetype> first;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const TBatchItem &item = items.at(i);
@@ -124,7 +134,7 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
         if (item.UniqueID)
             pipe.add(i, Pipeline::Kind::Uidl, item.Number);
     }
-    co_await pipe.fill();
+    pipe.fill();
 
     // A handler's failure belongs to its message; the replies still in flight are read all
     // the same, so the stream stays in step.
@@ -200,8 +210,16 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     if (m_busy)
         co_return QByteArrayList();
     BusyScope busy(this);
-    CheckConnection();
-    const QByteArray status = co_await Transaction("UIDL");
+    LoginListing given = std::exchange(m_loginIds, {});
+    if (!given.present)
+        CheckConnection();
+    if (given.failure)
+        std::rethrow_exception(given.failure);
+    QByteArray status;
+    if (given.present)
+        status = given.status;
+    else
+        status = co_await Transaction("UIDL");
     if (status.isEmpty())
         rejected(status);
     if (!accepted(status))
@@ -210,7 +228,7 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     QByteArrayList ids{QByteArray()};
     bool agrees = true;
     for (;;) {
-        const QByteArray raw = co_await readReplyLine(budget, "id listing");
+        const QByteArray raw = co_await listingLine(given.present ? &given : nullptr, budget, "id listing");
         if (withoutLineEnd(raw) == ".")
             break;
         if (!agrees)

@@ -95,7 +95,10 @@ QSslSocket *TPowersock::makeSocket()
     s->setProxy(QNetworkProxy::NoProxy);
     // The 64 KiB buffer of the design: a flooding server fills it and then waits for us.
     s->setReadBufferSize(BufferSize);
-    connect(s, &QSslSocket::connected, this, [this] {
+    connect(s, &QSslSocket::connected, this, [this, s] {
+        // Commands are written whole: a short one (QUIT, a top-up of the pipeline) waiting
+        // for the acknowledgement of the last costs a round trip.
+        s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_succeeded = true;
         m_connected = true;
         wake();

@@ -89,6 +89,10 @@ public:
     void CheckConnection();
     void Cancel();
     [[nodiscard]] QCoro::Task<> SendBuffer(QByteArray data);
+    // Hands bytes to the connection without waiting for them to go out, for commands whose
+    // replies are read meanwhile: a send that waited could stall against a peer that is
+    // itself waiting for us to read. Raises like SendBuffer when the connection is gone.
+    void queueSend(const QByteArray &data);
     [[nodiscard]] QCoro::Task<> Write(QByteArray text);
     [[nodiscard]] QCoro::Task<> Writeln(QByteArray text);
     [[nodiscard]] QCoro::Task<QByteArray> ReadLn();
@@ -134,9 +138,17 @@ protected:
     // The same for a fixed text, made into a string only when someone listens at that level.
     void StatusMessage(qint32 level, const char *text)
     {
-        if (level <= ReportLevel && !m_destroying)
+        if (reports(level))
             StatusMessage(level, QString::fromUtf8(text));
     }
+    // Whether a status text of this level is reported: a text that is not is better not made.
+    bool reports(qint32 level) const { return level <= ReportLevel && !m_destroying; }
+    // A whole line already received, taken as ReadLn would take it but without a wait (nor
+    // the cost of one); false when no whole line is there. Raises as ReadLn does for a line
+    // longer than BufferSize.
+    bool takeBufferedLine(QByteArray &line);
+    // Reads one reply line into LastReply and ReplyNumber, as Transaction does after sending.
+    [[nodiscard]] QCoro::Task<QByteArray> readReply();
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
     void ErrorCheck(qint32 tolerated);
     [[nodiscard]] QCoro::Task<> ResolveHost();

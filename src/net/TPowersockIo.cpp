@@ -58,6 +58,18 @@ QCoro::Task<> TPowersock::SendBuffer(QByteArray data)
         raiseSocketError(failure);
 }
 
+void TPowersock::queueSend(const QByteArray &data)
+{
+    StatusMessage(4, "Sending Buffer");
+    if (m_canceled) {
+        m_canceled = false;
+        throw EAbortError("Socket send aborted");
+    }
+    QSslSocket *sock = m_socket;
+    if (sock->state() != QAbstractSocket::ConnectedState || sock->write(data) != data.size())
+        raiseSocketError(m_pendingError ? m_pendingError : 10057);
+}
+
 QCoro::Task<> TPowersock::Write(QByteArray text)
 {
     StatusMessage(8, "Write");
@@ -76,10 +88,33 @@ QCoro::Task<> TPowersock::Writeln(QByteArray text)
     co_await Write(text + "\r\n");
 }
 
+bool TPowersock::takeBufferedLine(QByteArray &line)
+{
+    QSslSocket *sock = m_socket;
+    if (!sock->canReadLine())
+        return false;
+    // The bound counts a terminating NUL: BufferSize + 1 reads up to BufferSize bytes.
+    m_lineBuffer.resize(BufferSize + 1);
+    const qint64 got = sock->readLine(m_lineBuffer.data(), BufferSize + 1);
+    if (got <= 0)
+        return false;
+    line = QByteArray(m_lineBuffer.constData(), got);
+    if (line.endsWith('\n'))
+        return true;
+    RequestCloseSocket();
+    throw ESockError(QStringLiteral("Line longer than %1 bytes").arg(BufferSize));
+}
+
 QCoro::Task<QByteArray> TPowersock::ReadLn()
 {
     StatusMessage(8, "ReadLn");
-    TimerOn();
+    // The time-out bounds the waiting only: a line already buffered (most lines of a listing)
+    // is taken without arming and stopping the timer for it.
+    bool waiting = false;
+    auto stopWaiting = [&] {
+        if (waiting)
+            TimerOff();
+    };
     QByteArray line;
     for (;;) {
         QSslSocket *sock = m_socket;
@@ -94,7 +129,7 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
                 if (got > 0) {
                     line.append(m_lineBuffer.constData(), got);
                     if (m_lineBuffer.at(got - 1) == '\n') {
-                        TimerOff();
+                        stopWaiting();
                         co_return line;
                     }
                 } else {
@@ -106,14 +141,14 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
             if (line.size() >= BufferSize) {
                 // The rest of the line is still in the stream; nothing after it can be
                 // trusted, so the connection goes.
-                TimerOff();
+                stopWaiting();
                 RequestCloseSocket();
                 throw ESockError(QStringLiteral("Line longer than %1 bytes").arg(BufferSize));
             }
         }
         if (sock->state() != QAbstractSocket::ConnectedState) {
             // Closed by the peer or replaced by RequestCloseSocket: an empty line.
-            TimerOff();
+            stopWaiting();
             if (m_canceled) {
                 m_canceled = false;
                 throw EAbortError("Socket readln aborted");
@@ -127,10 +162,14 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
             co_return QByteArray();
         }
         // Everything buffered is taken: the rest of the line comes with a later event.
+        if (!waiting) {
+            waiting = true;
+            TimerOn();
+        }
         if (!co_await nextEvent())
             throw EAbortError("Socket readln aborted");
         if (m_canceled) {
-            TimerOff();
+            stopWaiting();
             m_canceled = false;
             throw EAbortError("Socket readln aborted");
         }
@@ -141,14 +180,21 @@ QCoro::Task<QByteArray> TPowersock::Transaction(QByteArray command)
 {
     StatusMessage(8, "Transaction");
     ReplyNumber = 0;
-    QPointer<TPowersock> guard(this);
     co_await Writeln(std::move(command));
+    co_return co_await readReply();
+}
+
+QCoro::Task<QByteArray> TPowersock::readReply()
+{
+    ReplyNumber = 0;
+    QPointer<TPowersock> guard(this);
     QByteArray reply = co_await ReadLn();
     if (!guard)
         throw EAbortError("Socket readln aborted");
     LastReply = std::move(reply);
     if (!LastReply.isEmpty()) {
-        StatusMessage(1, displayText(LastReply));
+        if (reports(1))
+            StatusMessage(1, displayText(LastReply));
         qsizetype digits = 0;
         while (digits < LastReply.size() && digits < 10 && LastReply.at(digits) >= '0'
                && LastReply.at(digits) <= '9')

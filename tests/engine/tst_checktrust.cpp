@@ -170,9 +170,11 @@ void TestCheckTrust::refusedListing()
 {
     QFETCH(QByteArray, capa);
     // The script goes straight on to QUIT: a client waiting for listing lines would send
-    // nothing until its time-out, and one reading on would send TOP.
+    // nothing until its time-out, and one reading on would send TOP. A pipelined login sent
+    // the id listing with it.
     ScriptServer server;
-    QVERIFY(server.setScript(login(capa) + "C: LIST\\x20\nS: -ERR listing unavailable\nC: QUIT\nS: +OK bye\n"));
+    const QByteArray ids = capa == Pipelining ? "C: UIDL\nS: -ERR not now\n" : "";
+    QVERIFY(server.setScript(login(capa) + "C: LIST\\x20\nS: -ERR listing unavailable\n" + ids + "C: QUIT\nS: +OK bye\n"));
     QVERIFY(server.listen());
     EngineFixture fx;
     TCheckEngine &w = startOn(fx, server);
