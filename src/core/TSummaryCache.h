@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
-#include <QString>
+
+#include <optional>
 
 struct TMailSummary;
 
@@ -10,6 +12,9 @@ struct TMailSummary;
 // the program: a check asks the server only for the headers of messages it has not seen.
 // It belongs to one server and user, and holds only the messages that were on the server
 // after the last check.
+//
+// It keeps the last check's lists themselves (implicitly shared with the mail summary, so
+// no string is held twice) and an index from id to line.
 class TSummaryCache
 {
 public:
@@ -21,17 +26,20 @@ public:
 
     // Empties the cache unless it already belongs to this server text and user.
     void bindTo(const QByteArray &host, const QByteArray &user);
-    // The entry of a unique id (as UniqueID returns it), or null.
-    const Entry *find(const QByteArray &uniqueId) const;
+    // The entry of a unique id (as UniqueID returns it), if the cache knows it.
+    std::optional<Entry> find(const QByteArray &uniqueId) const;
+    bool contains(const QByteArray &uniqueId) const { return !uniqueId.isEmpty() && m_lines.contains(uniqueId); }
     // From now on exactly the messages of `summary` that carry a unique id, with their
     // Subject and Sender lines. An id on more than one line is left out: which header it
     // stands for is not known.
     void keepOnly(const TMailSummary &summary);
     void clear();
-    qsizetype size() const { return m_entries.size(); }
+    qsizetype size() const { return m_lines.size(); }
 
 private:
     QByteArray m_host;
     QByteArray m_user;
-    QHash<QByteArray, Entry> m_entries;
+    QByteArrayList m_subjects;
+    QByteArrayList m_senders;
+    QHash<QByteArray, qint32> m_lines;  // id -> line of the lists above
 };

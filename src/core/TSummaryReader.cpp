@@ -81,7 +81,7 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
 {
     QList<TBatchItem> items;
     for (qint32 k = first; k <= last; ++k)
-        if (!cached(k))
+        if (!isCached(k))
             items.append({k, true, withSizes, false});
     try {
         co_await m_pop->readBatch(
@@ -137,12 +137,18 @@ QCoro::Task<> TSummaryReader::readPipelined(qint32 count)
     }
 }
 
-const TSummaryCache::Entry *TSummaryReader::cached(qint32 k) const
+std::optional<TSummaryCache::Entry> TSummaryReader::cached(qint32 k) const
 {
     if (!m_cache)
-        return nullptr;
+        return std::nullopt;
     const auto id = m_ids.constFind(k);
-    return id == m_ids.cend() ? nullptr : m_cache->find(id.value());
+    return id == m_ids.cend() ? std::nullopt : m_cache->find(id.value());
+}
+
+bool TSummaryReader::isCached(qint32 k) const
+{
+    const auto id = m_ids.constFind(k);
+    return m_cache && id != m_ids.cend() && m_cache->contains(id.value());
 }
 
 void TSummaryReader::placeUpTo(qint32 k)
@@ -156,7 +162,7 @@ void TSummaryReader::placeWithoutSummary(qint32 k)
     TMailSummary::padTo(m_summary.Subject, k);
     TMailSummary::padTo(m_summary.Sender, k);
     TMailSummary::padTo(m_summary.Action, k);
-    const TSummaryCache::Entry *known = cached(k);
+    const std::optional<TSummaryCache::Entry> known = cached(k);
     if (!known)
         return;
     m_summary.Subject.append(known->Subject);

@@ -26,6 +26,14 @@ struct TMailSummary
         Action = {"Action"};
     }
 
+    // Room for `lines` lines (title included) in every titled list, so a check that knows its
+    // message count fills them without regrowing: growth would leave up to half of each list unused.
+    void reserve(qsizetype lines)
+    {
+        for (QByteArrayList *list : {&Subject, &Sender, &Size, &UniqueID, &Action})
+            list->reserve(lines);
+    }
+
     // Removes line i from Size, Subject, Action, Sender and UniqueID; out of range is ignored.
     void removeLine(qsizetype i)
     {
