@@ -148,6 +148,25 @@ private slots:
             env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
         QCOMPARE(DisplayPlatform::choose(env), expected);
     }
+
+    void plainWindowImages_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("not set") << QStringList{"DISPLAY=:0"} << true;
+        QTest::newRow("set by the user to 0") << QStringList{"QT_XCB_NO_MITSHM=0"} << false;
+        QTest::newRow("set by the user to 1") << QStringList{"QT_XCB_NO_MITSHM=1"} << false;
+    }
+
+    void plainWindowImages()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, expected);
+        QProcessEnvironment env;
+        for (const QString &entry : std::as_const(environment))
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+        QCOMPARE(DisplayPlatform::plainWindowImages(env), expected);
+    }
 };
 
 QTEST_MAIN(tst_Platform)
