@@ -9,6 +9,7 @@
 //   VORLO_DOVECOT_INFO=/tmp/bench-dovecot.env QT_QPA_PLATFORM=offscreen build/bench/bench_memory [messages]
 //   tools/dovecot-test-server stop /tmp/bench-dovecot.env
 #include "core/TCheckEngine.h"
+#include "core/TSummaryCache.h"
 #include "fixtures/Dovecot.h"
 #include "fixtures/SyncWait.h"
 #include "mail/TMailSummary.h"
@@ -76,11 +77,8 @@ void report(const char *what, qint64 growth, qint64 messages, double rawPerMessa
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QString why;
-    if (!Dovecot::load(&why)) {
-        std::fprintf(stderr, "no test Dovecot: %s\n", qPrintable(why));
+    if (!Dovecot::loadOrSayWhy())
         return 1;
-    }
     const int messages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
     const Dovecot::User user = Dovecot::addUser("mem");
     Dovecot::deliver(user, mailbox(messages));
@@ -133,5 +131,28 @@ int main(int argc, char **argv)
     report("after the first checks:", afterFirst - before, held, rawPerMessage);
     report("after the second checks:", afterSecond - before, held, rawPerMessage);
     report("with the combined mail list:", withList - before, held, rawPerMessage);
+
+    // Where it goes: each part is let go in turn and the heap that frees is its share.
+    model.clear();
+    lists.clear();
+    const qint64 withoutList = heapInUse();
+    for (int n = 1; n <= Accounts; ++n)
+        engine.Accounts.slot(n).SummaryCache->clear();
+    const qint64 withoutCache = heapInUse();
+    for (int n = 1; n <= Accounts; ++n)
+        engine.Accounts.data(n).KnownIds = {};
+    const qint64 withoutKnown = heapInUse();
+    for (int n = 1; n <= Accounts; ++n)
+        engine.Accounts.slot(n).MailSummary->reset();
+    const qint64 withoutLists = heapInUse();
+    engine.shutdown();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const qint64 withoutClients = heapInUse();
+    const auto share = [held](qint64 bytes) { return double(bytes) / double(held); };
+    std::printf("of which (B/message): header cache index %.1f, known ids %.1f, lists and their strings %.1f, "
+                "what the POP3 clients keep of the last check %.1f, the rest %.1f\n",
+                share(withoutList - withoutCache), share(withoutCache - withoutKnown),
+                share(withoutKnown - withoutLists), share(withoutLists - withoutClients),
+                share(withoutClients - before));
     return 0;
 }

@@ -2,7 +2,19 @@
 
 #include "mail/TMailSummary.h"
 
+#include <QHash>
 #include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+quint64 hashOf(const QByteArray &id)
+{
+    return quint64(quint32(qHash(id))) << 32;
+}
+
+} // namespace
 
 void TSummaryCache::bindTo(const QByteArray &host, const QByteArray &user)
 {
@@ -13,14 +25,26 @@ void TSummaryCache::bindTo(const QByteArray &host, const QByteArray &user)
     m_user = user;
 }
 
-std::optional<TSummaryCache::Entry> TSummaryCache::find(const QByteArray &uniqueId) const
+qsizetype TSummaryCache::lineOf(const QByteArray &uniqueId) const
 {
     if (uniqueId.isEmpty())
+        return 0;
+    const quint64 hash = hashOf(uniqueId);
+    for (auto it = std::lower_bound(m_index.cbegin(), m_index.cend(), hash);
+         it != m_index.cend() && (*it & ~quint64(0xFFFFFFFF)) == hash; ++it) {
+        const qsizetype line = qsizetype(*it & 0xFFFFFFFF);
+        if (m_ids.value(line) == uniqueId)
+            return line;
+    }
+    return 0;
+}
+
+std::optional<TSummaryCache::Entry> TSummaryCache::find(const QByteArray &uniqueId) const
+{
+    const qsizetype line = lineOf(uniqueId);
+    if (line == 0)
         return std::nullopt;
-    const auto it = m_lines.constFind(uniqueId);
-    if (it == m_lines.cend())
-        return std::nullopt;
-    return Entry{m_subjects.value(it.value()), m_senders.value(it.value())};
+    return Entry{m_subjects.value(line), m_senders.value(line)};
 }
 
 void TSummaryCache::keepOnly(const TMailSummary &summary)
@@ -38,14 +62,23 @@ void TSummaryCache::keepOnly(const TMailSummary &summary)
         }
         kept.insert(id, qint32(k));
     }
-    m_lines = std::move(kept);
+    QList<quint64> index;
+    index.reserve(kept.size());
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+        index.append(hashOf(it.key()) | quint32(it.value()));
+    std::sort(index.begin(), index.end());
+    m_index = std::move(index);
+    m_ids = summary.UniqueID;
     m_subjects = summary.Subject;
     m_senders = summary.Sender;
 }
 
 void TSummaryCache::clear()
 {
-    m_lines.clear();
-    m_subjects.clear();
-    m_senders.clear();
+    // Assigned, not cleared: clearing a list still shared with a summary would allocate a fresh
+    // one of the same capacity.
+    m_index = {};
+    m_ids = {};
+    m_subjects = {};
+    m_senders = {};
 }

@@ -36,6 +36,7 @@ QCoro::Task<> TSummaryReader::readOneByOne(qint32 count)
             if (!m_pop || m_stopped())
                 break;
             m_summary.UniqueID.insert(k, id);
+            m_summary.packLine(k);
         } catch (...) {
             qCDebug(lcCheck) << "summary of message" << k << "not read:" << Log::currentError();
             // A message the server refused is skipped; a connection that is gone ends the
@@ -104,8 +105,10 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
                 if (r.SummaryRead) {
                     TMailSummary::padTo(m_summary.UniqueID, k);
                     const auto id = m_ids.constFind(k);
-                    if (id != m_ids.cend())
+                    if (id != m_ids.cend()) {
                         m_summary.UniqueID.insert(k, id.value());
+                        m_summary.packLine(k);
+                    }
                 }
                 m_placed = k;
             });
@@ -170,4 +173,5 @@ void TSummaryReader::placeWithoutSummary(qint32 k)
     m_summary.Action.append(QByteArray());
     TMailSummary::padTo(m_summary.UniqueID, k);
     m_summary.UniqueID.insert(k, m_ids.value(k));
+    m_summary.packLine(k);
 }

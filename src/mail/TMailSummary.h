@@ -34,6 +34,12 @@ struct TMailSummary
             list->reserve(lines);
     }
 
+    // Puts line k's subject, sender and unique id into one allocation that the three lists
+    // share as implicitly shared slices, instead of three allocations with a header each: a
+    // message's strings are read once and never change. Changes no value; does nothing unless
+    // all three lists have line k.
+    void packLine(qsizetype k);
+
     // Removes line i from Size, Subject, Action, Sender and UniqueID; out of range is ignored.
     void removeLine(qsizetype i)
     {
