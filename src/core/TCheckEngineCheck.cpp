@@ -68,7 +68,6 @@ void TCheckEngine::summaryHandler(QObject *sender)
     TMailSummary &s = *Accounts.slot(n).MailSummary;
     s.Subject.append(client->Summary.Subject);
     s.Sender.append(client->Summary.From);
-    s.Action.append(QByteArray());
 }
 
 QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)

@@ -27,7 +27,6 @@ QCoro::Task<> TSummaryReader::readOneByOne(qint32 count)
         try {
             TMailSummary::padTo(m_summary.Subject, k);
             TMailSummary::padTo(m_summary.Sender, k);
-            TMailSummary::padTo(m_summary.Action, k);
             co_await m_pop->GetSummary(k);
             if (!m_pop || m_stopped())
                 break;
@@ -94,7 +93,6 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
                 placeUpTo(k - 1);
                 TMailSummary::padTo(m_summary.Subject, k);
                 TMailSummary::padTo(m_summary.Sender, k);
-                TMailSummary::padTo(m_summary.Action, k);
             },
             [this, &items](qsizetype i, const TBatchResult &r) {
                 if (m_stopped())
@@ -164,13 +162,11 @@ void TSummaryReader::placeWithoutSummary(qint32 k)
 {
     TMailSummary::padTo(m_summary.Subject, k);
     TMailSummary::padTo(m_summary.Sender, k);
-    TMailSummary::padTo(m_summary.Action, k);
     const std::optional<TSummaryCache::Entry> known = cached(k);
     if (!known)
         return;
     m_summary.Subject.append(known->Subject);
     m_summary.Sender.append(known->Sender);
-    m_summary.Action.append(QByteArray());
     TMailSummary::padTo(m_summary.UniqueID, k);
     m_summary.UniqueID.insert(k, m_ids.value(k));
     m_summary.packLine(k);
