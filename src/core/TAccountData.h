@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSet>
+#include <QByteArrayList>
 #include <QString>
 
 // The data columns of one account: they move down a slot when an earlier account is deleted.
@@ -55,9 +55,10 @@ struct TAccountData
     quint64 CheckId = 0;
     // A check was due while the network was away: the field keeps its state and says so.
     bool WaitingForNetwork = false;
-    // The ids the last successful check saw, so the next one knows which messages are new;
-    // nothing is known before the first successful check of the run.
-    QSet<QByteArray> KnownIds;
+    // The ids the last successful check saw (from line 1; line 0 is the title), so the next
+    // one knows which messages are new; nothing is known before the first successful check
+    // of the run. The summary's own id list, implicitly shared: it costs no copy.
+    QByteArrayList KnownIds;
     bool Checked = false;
 
     // The values a new or freed slot gets; Name, Host, UserID, Password and MailCount stay.

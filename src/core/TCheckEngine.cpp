@@ -212,7 +212,7 @@ qint32 TCheckEngine::addAccount(const QString &name)
     d.PlainText = false;
     d.CheckId = 0;
     d.WaitingForNetwork = false;
-    d.KnownIds.clear();
+    d.KnownIds = {};
     d.Checked = false;
 
     // A reused slot still holds what its former account left behind.

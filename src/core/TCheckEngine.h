@@ -113,6 +113,8 @@ public:
 
     // The size handler: message m of `size` bytes goes to line m of the Size list in kB.
     static void appendSize(TMailSummary &summary, qint32 m, qint32 size);
+    // The Size line of a message of `size` bytes: whole kB, at least "1 kB".
+    static QByteArray sizeText(qint32 size);
     // Plays the sounds of a count that grew from `oldCount` to `newCount`.
     void playSounds(qint32 oldCount, qint32 newCount);
 

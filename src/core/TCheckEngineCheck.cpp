@@ -19,17 +19,29 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <algorithm>
 
+
+QByteArray TCheckEngine::sizeText(qint32 size)
+{
+    const qint32 k = qMax(1, size / 1024);
+    // Most messages are small: their texts are made once and shared by every line that shows
+    // them, instead of one allocation per message. Read-only after its first use.
+    static const QByteArrayList common = [] {
+        QByteArrayList texts;
+        for (qint32 kb = 0; kb < 512; ++kb)
+            texts.append(QByteArray::number(kb) + " kB");
+        return texts;
+    }();
+    return k < common.size() ? common.at(k) : QByteArray::number(k) + " kB";
+}
 
 void TCheckEngine::appendSize(TMailSummary &summary, qint32 m, qint32 size)
 {
     if (m < 0)
         return;
-    qint32 k = size / 1024;
-    if (k <= 0)
-        k = 1;
-    const QByteArray text = QByteArray::number(k) + " kB";
+    const QByteArray text = sizeText(size);
     // A line that is there already (a gap left by a later number) is filled, not pushed
     // down: inserting would shift every later size onto the wrong message.
     if (m < summary.Size.size()) {
@@ -49,7 +61,6 @@ void TCheckEngine::summaryHandler(QObject *sender)
     TMailSummary &s = *Accounts.slot(n).MailSummary;
     s.Subject.append(client->Summary.Subject);
     s.Sender.append(client->Summary.From);
-    s.Action.append(QByteArray());
 }
 
 QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
@@ -173,6 +184,7 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
         QList<qsizetype> marked;
         if (D().List && D().MailCount > 0) {
             summary->reset();
+            summary->reserve(qsizetype(D().MailCount) + 1);
             CurrentListAccount = at();
             try {
                 co_await pop->List();
@@ -259,19 +271,20 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
 void TCheckEngine::noteNewMail(int n, const TMailSummary *summary, qint32 oldCount)
 {
     TAccountData &d = Accounts.data(n);
-    QSet<QByteArray> ids;
     TNewMail mail;
     mail.Serial = d.Serial;
     mail.Account = TextBytes::toText(d.Name);
     const bool listed = d.List && summary && d.MailCount > 0 && summary->UniqueID.size() > 1;
-    if (listed) {
-        for (qsizetype line = 1; line < summary->UniqueID.size(); ++line) {
-            const QByteArray &id = summary->UniqueID.at(line);
-            ids.insert(id);
-            if (d.Checked && !d.KnownIds.contains(id))
+    if (listed && d.Checked) {
+        // Only for the comparison: what is kept is the list itself.
+        QSet<QByteArray> known;
+        known.reserve(d.KnownIds.size());
+        for (qsizetype line = 1; line < d.KnownIds.size(); ++line)
+            known.insert(d.KnownIds.at(line));
+        for (qsizetype line = 1; line < summary->UniqueID.size(); ++line)
+            if (!known.contains(summary->UniqueID.at(line)))
                 mail.Messages.append({TEncodedWords::decode(TMailSummary::lineOf(summary->Sender, line)).trimmed(),
                                       TEncodedWords::decode(TMailSummary::lineOf(summary->Subject, line)).trimmed()});
-        }
     }
     if (!d.Checked) {
         // The first check of a run: the whole box is no news, only its size is.
@@ -283,7 +296,7 @@ void TCheckEngine::noteNewMail(int n, const TMailSummary *summary, qint32 oldCou
         mail.CountOnly = true;
         mail.Count = qMax(0, d.MailCount - oldCount);
     }
-    d.KnownIds = std::move(ids);
+    d.KnownIds = listed ? summary->UniqueID : QByteArrayList();
     d.Checked = true;
     if (mail.Count > 0)
         emit newMail(n, mail);

@@ -27,7 +27,6 @@ QCoro::Task<> TSummaryReader::readOneByOne(qint32 count)
         try {
             TMailSummary::padTo(m_summary.Subject, k);
             TMailSummary::padTo(m_summary.Sender, k);
-            TMailSummary::padTo(m_summary.Action, k);
             co_await m_pop->GetSummary(k);
             if (!m_pop || m_stopped())
                 break;
@@ -36,6 +35,7 @@ QCoro::Task<> TSummaryReader::readOneByOne(qint32 count)
             if (!m_pop || m_stopped())
                 break;
             m_summary.UniqueID.insert(k, id);
+            m_summary.packLine(k);
         } catch (...) {
             qCDebug(lcCheck) << "summary of message" << k << "not read:" << Log::currentError();
             // A message the server refused is skipped; a connection that is gone ends the
@@ -81,7 +81,7 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
 {
     QList<TBatchItem> items;
     for (qint32 k = first; k <= last; ++k)
-        if (!cached(k))
+        if (!isCached(k))
             items.append({k, true, withSizes, false});
     try {
         co_await m_pop->readBatch(
@@ -93,7 +93,6 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
                 placeUpTo(k - 1);
                 TMailSummary::padTo(m_summary.Subject, k);
                 TMailSummary::padTo(m_summary.Sender, k);
-                TMailSummary::padTo(m_summary.Action, k);
             },
             [this, &items](qsizetype i, const TBatchResult &r) {
                 if (m_stopped())
@@ -104,8 +103,10 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
                 if (r.SummaryRead) {
                     TMailSummary::padTo(m_summary.UniqueID, k);
                     const auto id = m_ids.constFind(k);
-                    if (id != m_ids.cend())
+                    if (id != m_ids.cend()) {
                         m_summary.UniqueID.insert(k, id.value());
+                        m_summary.packLine(k);
+                    }
                 }
                 m_placed = k;
             });
@@ -137,12 +138,18 @@ QCoro::Task<> TSummaryReader::readPipelined(qint32 count)
     }
 }
 
-const TSummaryCache::Entry *TSummaryReader::cached(qint32 k) const
+std::optional<TSummaryCache::Entry> TSummaryReader::cached(qint32 k) const
 {
     if (!m_cache)
-        return nullptr;
+        return std::nullopt;
     const auto id = m_ids.constFind(k);
-    return id == m_ids.cend() ? nullptr : m_cache->find(id.value());
+    return id == m_ids.cend() ? std::nullopt : m_cache->find(id.value());
+}
+
+bool TSummaryReader::isCached(qint32 k) const
+{
+    const auto id = m_ids.constFind(k);
+    return m_cache && id != m_ids.cend() && m_cache->contains(id.value());
 }
 
 void TSummaryReader::placeUpTo(qint32 k)
@@ -155,13 +162,12 @@ void TSummaryReader::placeWithoutSummary(qint32 k)
 {
     TMailSummary::padTo(m_summary.Subject, k);
     TMailSummary::padTo(m_summary.Sender, k);
-    TMailSummary::padTo(m_summary.Action, k);
-    const TSummaryCache::Entry *known = cached(k);
+    const std::optional<TSummaryCache::Entry> known = cached(k);
     if (!known)
         return;
     m_summary.Subject.append(known->Subject);
     m_summary.Sender.append(known->Sender);
-    m_summary.Action.append(QByteArray());
     TMailSummary::padTo(m_summary.UniqueID, k);
     m_summary.UniqueID.insert(k, m_ids.value(k));
+    m_summary.packLine(k);
 }

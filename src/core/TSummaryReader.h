@@ -45,7 +45,8 @@ private:
     // Message k's lines from the cache, or its empty lines when the cache does not know it.
     void placeWithoutSummary(qint32 k);
     void placeUpTo(qint32 k);
-    const TSummaryCache::Entry *cached(qint32 k) const;
+    std::optional<TSummaryCache::Entry> cached(qint32 k) const;
+    bool isCached(qint32 k) const;
 
     QPointer<TNMPOP3> m_pop;
     TMailSummary &m_summary;

@@ -4,7 +4,8 @@
 
 // One account's retrieved mail list. In the titled lists line 0 holds the title and
 // line k belongs to POP3 message k; the pending list holds the unique ids queued for
-// deletion, each at most once, in the order queued.
+// deletion, each at most once, in the order queued. The Action list reaches only as far as
+// the last message given an action: the lines it lacks are empty.
 struct TMailSummary
 {
     QByteArrayList Subject;
@@ -25,6 +26,29 @@ struct TMailSummary
         UniqueID = {"UniqueID"};
         Action = {"Action"};
     }
+
+    // Room for `lines` lines (title included) in every titled list, so a check that knows its
+    // message count fills them without regrowing: growth would leave up to half of each list unused.
+    void reserve(qsizetype lines)
+    {
+        for (QByteArrayList *list : {&Subject, &Sender, &Size, &UniqueID})
+            list->reserve(lines);
+    }
+
+    // Line k's action (k >= 1).
+    void setAction(qsizetype k, const QByteArray &text)
+    {
+        if (k < 1)
+            return;
+        padTo(Action, k + 1);
+        Action[k] = text;
+    }
+
+    // Puts line k's subject, sender and unique id into one allocation that the three lists
+    // share as implicitly shared slices, instead of three allocations with a header each: a
+    // message's strings are read once and never change. Changes no value; does nothing unless
+    // all three lists have line k.
+    void packLine(qsizetype k);
 
     // Removes line i from Size, Subject, Action, Sender and UniqueID; out of range is ignored.
     void removeLine(qsizetype i)

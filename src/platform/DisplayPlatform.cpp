@@ -20,9 +20,22 @@ QByteArray DisplayPlatform::choose(const QProcessEnvironment &env)
 #endif
 }
 
+bool DisplayPlatform::plainWindowImages(const QProcessEnvironment &env)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    return !env.contains(QStringLiteral("QT_XCB_NO_MITSHM"));
+#else
+    Q_UNUSED(env);
+    return false;
+#endif
+}
+
 void DisplayPlatform::applyBeforeApplication()
 {
-    const QByteArray platform = choose(QProcessEnvironment::systemEnvironment());
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (plainWindowImages(env))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    const QByteArray platform = choose(env);
     if (platform.isEmpty())
         return;
     qputenv("QT_QPA_PLATFORM", platform);

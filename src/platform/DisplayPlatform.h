@@ -13,7 +13,13 @@ namespace DisplayPlatform {
 // XWayland, unless the user named a platform.
 QByteArray choose(const QProcessEnvironment &env);
 
-// Applies the choice to this process; to be called before the application object exists.
+// Whether to turn off Qt's shared-memory window images on X11 (QT_XCB_NO_MITSHM) in `env`:
+// with them, every repaint first waits for a round trip to the X server, so each blink of a
+// field and each tray frame woke the program twice. Its windows are small; copying their pixels
+// over the connection costs less. Not when the user set the variable either way.
+bool plainWindowImages(const QProcessEnvironment &env);
+
+// Applies both choices to this process; to be called before the application object exists.
 void applyBeforeApplication();
 
 } // namespace DisplayPlatform

@@ -30,7 +30,7 @@ QByteArray uid(int account, int message)
 }
 
 // Account n's summary as a check of `count` messages leaves it: raw header values with the
-// blank after the colon, an encoded subject, ids with the server's line end.
+// blank after the colon, an encoded subject, ids with the server's line end, no actions.
 void fill(TF_CheckerWindow &w, int n, int count)
 {
     TMailSummary &s = *w.Accounts.slot(n).MailSummary;
@@ -40,7 +40,6 @@ void fill(TF_CheckerWindow &w, int n, int count)
         s.Sender << " s" + QByteArray::number(k) + "@" + Names.at(n - 1).toUtf8();
         s.Size << QByteArray::number(k) + " kB";
         s.UniqueID << uid(n, k);
-        s.Action << QByteArray();
     }
     w.Accounts.data(n).MailCount = count;
 }

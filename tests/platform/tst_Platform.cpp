@@ -122,6 +122,15 @@ private slots:
         QVERIFY(!QFile::exists(root.filePath(QStringLiteral("work/relative"))));
     }
 
+    // An environment of NAME=value entries.
+    static QProcessEnvironment environmentOf(const QStringList &entries)
+    {
+        QProcessEnvironment env;
+        for (const QString &entry : entries)
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+        return env;
+    }
+
     void displayPlatform_data()
     {
         QTest::addColumn<QStringList>("environment"); // NAME=value
@@ -143,10 +152,23 @@ private slots:
     {
         QFETCH(QStringList, environment);
         QFETCH(QByteArray, expected);
-        QProcessEnvironment env;
-        for (const QString &entry : std::as_const(environment))
-            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-        QCOMPARE(DisplayPlatform::choose(env), expected);
+        QCOMPARE(DisplayPlatform::choose(environmentOf(environment)), expected);
+    }
+
+    void plainWindowImages_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("not set") << QStringList{"DISPLAY=:0"} << true;
+        QTest::newRow("set by the user to 0") << QStringList{"QT_XCB_NO_MITSHM=0"} << false;
+        QTest::newRow("set by the user to 1") << QStringList{"QT_XCB_NO_MITSHM=1"} << false;
+    }
+
+    void plainWindowImages()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, expected);
+        QCOMPARE(DisplayPlatform::plainWindowImages(environmentOf(environment)), expected);
     }
 };
 

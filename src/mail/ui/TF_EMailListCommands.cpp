@@ -95,8 +95,8 @@ void TF_EMailList::markRows(int firstRow, int lastRow)
         qsizetype line = mark.message;
         if (line >= summary->UniqueID.size() || summary->UniqueID.at(line) != mark.uniqueId)
             line = summary->UniqueID.indexOf(mark.uniqueId, 1);
-        if (line > 0 && line < summary->Action.size())
-            summary->Action[line] = "Deleting...";
+        if (line > 0)
+            summary->setAction(line, "Deleting...");
         marked.insert(mark.account);
         unshown = true;
     }
