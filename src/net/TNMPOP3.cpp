@@ -354,7 +354,10 @@ QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
 
 QCoro::Task<> TNMPOP3::Disconnect()
 {
+    // Nothing of this session's listings is read after it: the sizes would only hold
+    // memory per message until the next check.
     dropLoginListings();
+    m_listedSizes = {};
     if (!Connected())
         co_return;
     QPointer<TNMPOP3> self(this);
