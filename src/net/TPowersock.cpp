@@ -143,6 +143,8 @@ void TPowersock::dropSocket(bool notify)
         else
             old->deleteLater();
     }
+    // Between checks an idle component holds no line buffer.
+    m_lineBuffer = {};
     m_pendingError = 0;
     // The reasons of a failed handshake stay for StartTLS to report.
     m_tlsDone = m_tlsFailed = false;
