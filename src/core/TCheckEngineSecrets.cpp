@@ -40,11 +40,12 @@ void TCheckEngine::readLogin(const TIniFile &ini, const QByteArray &section, TAc
     d.OAuthClientSecret = ini.readString(section, "OAuthClientSecret", "");
     d.OAuthCommand = ini.readString(section, "OAuthCommand", "");
     d.SecretStore = ini.readString(section, "SecretStore", "file").trimmed().toLower() == "keyring" ? "keyring" : "file";
-    d.SecretsAt = d.SecretStore;
-    d.SecretsLoaded = d.SecretStore == "file";
-    d.RefreshToken = d.SecretStore == "file" ? ini.readStoredPassword(section, "OAuthRefreshToken") : QByteArray();
-    if (d.SecretStore == "keyring")
-        d.Password.clear();
+    d.RefreshToken = ini.readStoredPassword(section, "OAuthRefreshToken");
+    // Secrets still in the file of a keyring account are a move that did not happen (the
+    // keyring was locked, say): they stay in use and in the file until a move succeeds.
+    const bool inFile = !d.Password.isEmpty() || !d.RefreshToken.isEmpty();
+    d.SecretsAt = d.SecretStore == "keyring" && !inFile ? "keyring" : "file";
+    d.SecretsLoaded = d.SecretsAt == "file";
 }
 
 void TCheckEngine::writeLogin(TIniFile &ini, const QByteArray &section, const TAccountData &d)

@@ -51,11 +51,26 @@ private slots:
         EngineFixture f;
         FakeSecretStore keyring;
         keyring.setLocked(true);
-        f.writeIni(account("SecretStore=keyring\r\n", true));
+        f.writeIni(account("SecretStore=keyring\r\n", false));
         TCheckEngine &engine = f.start();
         QVERIFY(!check(engine));
         QVERIFY2(engine.Accounts.data(1).LastError.contains(QLatin1String("locked")),
                  qPrintable(engine.Accounts.data(1).LastError));
+    }
+
+    // A move to the keyring that never happened leaves the password in the file: it is used,
+    // and saving keeps it there.
+    void unfinishedMoveKeepsTheFilePassword()
+    {
+        EngineFixture f;
+        FakeSecretStore keyring;
+        keyring.setLocked(true);
+        f.writeIni(account("SecretStore=keyring\r\n", true));
+        TCheckEngine &engine = f.start();
+        QVERIFY(check(engine));
+        TIniFile ini(f.iniPath());
+        engine.writeAccounts(ini);
+        QCOMPARE(ini.readStoredPassword("1", "Password"), m_user.password);
     }
 
     void switchingTheStoreMovesTheSecret()
