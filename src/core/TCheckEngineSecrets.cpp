@@ -176,9 +176,17 @@ QCoro::Task<> TCheckEngine::storeSecretsOf(quint64 serial)
     auto at = [this, serial] { return Accounts.slotOfSerial(serial); };
     if (at() == 0)
         co_return;
-    const TAccountData snapshot = Accounts.data(at());
-    const QString passwordKey = secretKey(snapshot, "password");
-    const QString refreshKey = secretKey(snapshot, "refresh-token");
+    // What the move works with, as it is now: the account may change while it waits.
+    struct
+    {
+        QByteArray SecretStore;
+        QByteArray Password;
+        QByteArray RefreshToken;
+        bool SavePwd;
+    } snapshot{Accounts.data(at()).SecretStore, Accounts.data(at()).Password, Accounts.data(at()).RefreshToken,
+               Accounts.data(at()).SavePwd};
+    const QString passwordKey = secretKey(Accounts.data(at()), "password");
+    const QString refreshKey = secretKey(Accounts.data(at()), "refresh-token");
     QString failure;
     try {
         if (snapshot.SecretStore == "keyring") {
