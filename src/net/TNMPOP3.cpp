@@ -214,18 +214,9 @@ QCoro::Task<> TNMPOP3::List()
         co_return;
     BusyScope busy(this);
     QPointer<TNMPOP3> self(this);
-    // What the login read stays good after the server has gone.
-    LoginListing given = std::exchange(m_loginList, {});
-    if (!given.present)
-        CheckConnection();
     m_listedSizes.clear();
-    if (given.failure)
-        std::rethrow_exception(given.failure);
-    QByteArray status;
-    if (given.present)
-        status = given.status;
-    else
-        status = co_await Transaction("LIST ");
+    LoginListing given;
+    const QByteArray status = co_await listingStatus(m_loginList, given, "LIST ");
     // A refusal has no listing behind it: waiting for one would only end in a time-out.
     if (!accepted(status))
         rejected(status);

@@ -178,6 +178,9 @@ private:
     };
     // One listing of the pipelined login: its status line and, when accepted, its lines.
     [[nodiscard]] QCoro::Task<> readLoginListing(LoginListing &listing, const char *what);
+    // Moves what the pipelined login read for a listing from `from` into `given` and returns its
+    // status line; without it asks the connection with `command`. Raises the login's failure.
+    [[nodiscard]] QCoro::Task<QByteArray> listingStatus(LoginListing &from, LoginListing &given, QByteArray command);
     // The next line of `given` when it is present, else of the connection.
     [[nodiscard]] QCoro::Task<QByteArray> listingLine(LoginListing *given, qint64 &budget, const char *what);
     void dropLoginListings();

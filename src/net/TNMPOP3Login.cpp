@@ -7,6 +7,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 using Pop3Replies::accepted;
 using Pop3Replies::loggable;
 using Pop3Replies::unsafeForWire;
@@ -114,6 +116,19 @@ QCoro::Task<QByteArray> TNMPOP3::listingLine(LoginListing *given, qint64 &budget
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
     co_return line;
+}
+
+QCoro::Task<QByteArray> TNMPOP3::listingStatus(LoginListing &from, LoginListing &given, QByteArray command)
+{
+    // What the login read stays good after the server has gone.
+    given = std::exchange(from, {});
+    if (!given.present)
+        CheckConnection();
+    if (given.failure)
+        std::rethrow_exception(given.failure);
+    if (given.present)
+        co_return given.status;
+    co_return co_await Transaction(std::move(command));
 }
 
 void TNMPOP3::dropLoginListings()

@@ -210,16 +210,8 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     if (m_busy)
         co_return QByteArrayList();
     BusyScope busy(this);
-    LoginListing given = std::exchange(m_loginIds, {});
-    if (!given.present)
-        CheckConnection();
-    if (given.failure)
-        std::rethrow_exception(given.failure);
-    QByteArray status;
-    if (given.present)
-        status = given.status;
-    else
-        status = co_await Transaction("UIDL");
+    LoginListing given;
+    const QByteArray status = co_await listingStatus(m_loginIds, given, "UIDL");
     if (status.isEmpty())
         rejected(status);
     if (!accepted(status))

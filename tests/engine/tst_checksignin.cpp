@@ -7,7 +7,7 @@
 #include "fixtures/Dovecot.h"
 #include "fixtures/ScriptedBrowser.h"
 #include "fixtures/SyncWait.h"
-#include "fixtures/TokenIntrospection.h"
+#include "fixtures/TokenVerdicts.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -20,12 +20,12 @@ private slots:
     {
         QString why;
         QVERIFY2(Dovecot::load(&why), qPrintable(why));
-        QVERIFY2(m_introspection.start(&why), qPrintable(why));
+        QVERIFY2(m_verdicts.start(&why), qPrintable(why));
         QVERIFY(m_auth.listen());
         // Dovecot takes exactly the access tokens our authorization server issued.
         connect(&m_auth, &AuthServer::answered, this, [this] {
             for (const QString &token : m_auth.accessTokens())
-                m_introspection.accept(token.toLatin1(), m_user.name);
+                m_verdicts.accept(token.toLatin1(), m_user.name);
         });
     }
 
@@ -134,7 +134,7 @@ private slots:
         }
         EngineFixture f;
         f.writeIni(account("Auth=oauth2\r\n" + extra, false));
-        m_introspection.accept("cmd-token", m_user.name);
+        m_verdicts.accept("cmd-token", m_user.name);
         TCheckEngine &engine = f.start();
         const bool ok = check(engine);
         const QString error = engine.Accounts.data(1).LastError;
@@ -203,7 +203,7 @@ private:
         return !finished.first().at(1).toBool();
     }
 
-    TokenIntrospection m_introspection;
+    TokenVerdicts m_verdicts;
     AuthServer m_auth;
     Dovecot::User m_user;
 };

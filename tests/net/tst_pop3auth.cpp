@@ -3,7 +3,7 @@
 #include "fixtures/SyncWait.h"
 #include "fixtures/Dovecot.h"
 #include "fixtures/ScriptServer.h"
-#include "fixtures/TokenIntrospection.h"
+#include "fixtures/TokenVerdicts.h"
 #include "net/Sasl.h"
 #include "net/TNMPOP3.h"
 #include "NetTestUtil.h"
@@ -22,7 +22,7 @@ private slots:
     {
         QString why;
         QVERIFY2(Dovecot::load(&why), qPrintable(why));
-        QVERIFY2(m_introspection.start(&why), qPrintable(why));
+        QVERIFY2(m_verdicts.start(&why), qPrintable(why));
     }
 
     // Right and wrong secrets for every mechanism, plain and with STLS; OAuth2 picks
@@ -62,7 +62,7 @@ private slots:
         const Dovecot::User user = Dovecot::addUser("auth");
         Dovecot::deliver(user, {Dovecot::message("Subject: one")});
         const QByteArray token = "token-" + user.name;
-        m_introspection.accept(token, user.name);
+        m_verdicts.accept(token, user.name);
 
         auto pop = clientFor(user, security);
         pop->Auth = auth;
@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(pop->AuthMechanism, mechanism);
         if (rightSecret)
             QCOMPARE(pop->MailCount, 1);
-        m_introspection.revoke(token);
+        m_verdicts.revoke(token);
     }
 
     // Peers Dovecot cannot play: one that lists only XOAUTH2 and refuses the token with its
@@ -189,7 +189,7 @@ private:
         return pop;
     }
 
-    TokenIntrospection m_introspection;
+    TokenVerdicts m_verdicts;
 };
 
 QTEST_GUILESS_MAIN(TstPop3Auth)

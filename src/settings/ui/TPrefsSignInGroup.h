@@ -26,7 +26,7 @@ public:
     // The OAuth2 settings as the fields hold them now, in the account table's form.
     void storeOAuth(TAccountData &d) const;
 
-    // The "Auth" and "SecretStore" values in item order.
+    // The "Auth" and "OAuthProvider" values in item order.
     static const QList<QByteArray> &authValues();
     static const QList<QByteArray> &providerValues();
 
