@@ -245,6 +245,7 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
                 summary->Pending.clear();
             }
             // What is left in the lists is what stays on the server.
+            summary->compact();
             cache->keepOnly(*summary);
             emit summaryChanged(at());
         }
@@ -275,7 +276,8 @@ void TCheckEngine::noteNewMail(int n, const TMailSummary *summary, qint32 oldCou
     mail.Serial = d.Serial;
     mail.Account = TextBytes::toText(d.Name);
     const bool listed = d.List && summary && d.MailCount > 0 && summary->UniqueID.size() > 1;
-    if (listed && d.Checked) {
+    // Nothing new where the ids are those of the last check, line for line: mostly the case.
+    if (listed && d.Checked && d.KnownIds != summary->UniqueID) {
         // Only for the comparison: what is kept is the list itself.
         QSet<QByteArray> known;
         known.reserve(d.KnownIds.size());
@@ -327,6 +329,8 @@ QCoro::Task<QList<qsizetype>> TCheckEngine::deletePending(TNMPOP3 *client, std::
     // Highest message number first, so removing a line never moves one still to be deleted.
     // Only ids read over this connection are deleted: an id that is gone is skipped unsent,
     // and an id that names more than one message names none of them for sure.
+    if (summary->Pending.isEmpty())
+        co_return QList<qsizetype>();
     QHash<QByteArray, qsizetype> seen;
     for (qsizetype line = 1; line < summary->UniqueID.size(); ++line)
         ++seen[summary->UniqueID.at(line)];

@@ -2,12 +2,11 @@
 
 #include "mail/TMailSummary.h"
 
-#include <QHash>
-#include <QSet>
-
 #include <algorithm>
 
 namespace {
+
+constexpr quint64 LineBits = 0xFFFFFFFF;
 
 quint64 hashOf(const QByteArray &id)
 {
@@ -25,52 +24,72 @@ void TSummaryCache::bindTo(const QByteArray &host, const QByteArray &user)
     m_user = user;
 }
 
-qsizetype TSummaryCache::lineOf(const QByteArray &uniqueId) const
+void TSummaryCache::buildIndex() const
 {
-    if (uniqueId.isEmpty())
+    m_indexed = true;
+    QList<quint64> index;
+    index.reserve(m_ids.size());
+    for (qsizetype k = 1; k < m_ids.size(); ++k)
+        if (!m_ids.at(k).isEmpty())
+            index.append(hashOf(m_ids.at(k)) | quint64(k));
+    std::sort(index.begin(), index.end());
+    // Ids on more than one line leave the index and the id list: equal ids have equal hashes,
+    // so they sit in one run of equal hashes, mostly a run of one.
+    QList<qsizetype> doubled;
+    qsizetype kept = 0;
+    for (qsizetype run = 0; run < index.size();) {
+        qsizetype end = run + 1;
+        while (end < index.size() && (index.at(end) & ~LineBits) == (index.at(run) & ~LineBits))
+            ++end;
+        for (qsizetype i = run; i < end; ++i) {
+            const QByteArray &id = m_ids.at(qsizetype(index.at(i) & LineBits));
+            bool twice = false;
+            for (qsizetype j = run; j < end && !twice; ++j)
+                twice = j != i && m_ids.at(qsizetype(index.at(j) & LineBits)) == id;
+            if (twice)
+                doubled.append(qsizetype(index.at(i) & LineBits));
+            else
+                index[kept++] = index.at(i);
+        }
+        run = end;
+    }
+    index.resize(kept);
+    for (const qsizetype line : std::as_const(doubled))
+        m_ids[line] = QByteArray();
+    m_index = std::move(index);
+}
+
+qsizetype TSummaryCache::lineOf(const QByteArray &uniqueId, qsizetype hint) const
+{
+    if (uniqueId.isEmpty() || m_ids.size() < 2)
         return 0;
+    if (!m_indexed)
+        buildIndex();
+    if (hint > 0 && hint < m_ids.size() && m_ids.at(hint) == uniqueId)
+        return hint;
     const quint64 hash = hashOf(uniqueId);
     for (auto it = std::lower_bound(m_index.cbegin(), m_index.cend(), hash);
-         it != m_index.cend() && (*it & ~quint64(0xFFFFFFFF)) == hash; ++it) {
-        const qsizetype line = qsizetype(*it & 0xFFFFFFFF);
-        if (m_ids.value(line) == uniqueId)
+         it != m_index.cend() && (*it & ~LineBits) == hash; ++it) {
+        const qsizetype line = qsizetype(*it & LineBits);
+        if (m_ids.at(line) == uniqueId)
             return line;
     }
     return 0;
 }
 
-std::optional<TSummaryCache::Entry> TSummaryCache::find(const QByteArray &uniqueId) const
+TSummaryCache::Entry TSummaryCache::entryAt(qsizetype line) const
 {
-    const qsizetype line = lineOf(uniqueId);
-    if (line == 0)
-        return std::nullopt;
-    return Entry{m_subjects.value(line), m_senders.value(line)};
+    return Entry{TMailSummary::lineOf(m_subjects, line), TMailSummary::lineOf(m_senders, line),
+                 TMailSummary::lineOf(m_ids, line)};
 }
 
 void TSummaryCache::keepOnly(const TMailSummary &summary)
 {
-    QHash<QByteArray, qint32> kept;
-    QSet<QByteArray> doubled;
-    kept.reserve(summary.UniqueID.size());
-    for (qsizetype k = 1; k < summary.UniqueID.size(); ++k) {
-        const QByteArray &id = summary.UniqueID.at(k);
-        if (id.isEmpty() || doubled.contains(id))
-            continue;
-        if (kept.remove(id)) {
-            doubled.insert(id);
-            continue;
-        }
-        kept.insert(id, qint32(k));
-    }
-    QList<quint64> index;
-    index.reserve(kept.size());
-    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
-        index.append(hashOf(it.key()) | quint32(it.value()));
-    std::sort(index.begin(), index.end());
-    m_index = std::move(index);
     m_ids = summary.UniqueID;
     m_subjects = summary.Subject;
     m_senders = summary.Sender;
+    m_index = {};
+    m_indexed = false;
 }
 
 void TSummaryCache::clear()
@@ -78,6 +97,7 @@ void TSummaryCache::clear()
     // Assigned, not cleared: clearing a list still shared with a summary would allocate a fresh
     // one of the same capacity.
     m_index = {};
+    m_indexed = false;
     m_ids = {};
     m_subjects = {};
     m_senders = {};

@@ -4,8 +4,6 @@
 #include <QByteArrayList>
 #include <QList>
 
-#include <optional>
-
 struct TMailSummary;
 
 // The subjects and senders an account's earlier checks read, by unique id, for the run of
@@ -13,9 +11,10 @@ struct TMailSummary;
 // It belongs to one server and user, and holds only the messages that were on the server
 // after the last check.
 //
-// It keeps the last check's lists themselves (implicitly shared with the mail summary, so
-// no string is held twice) and an index from id to line: 8 bytes a message, the id's hash
-// and its line, sorted by hash.
+// It keeps the last check's lists themselves, implicitly shared with the mail summary, so no
+// string is held twice. Between checks that is all it holds: the index from id to line
+// (8 bytes a message) is built by the first lookup after a check and let go by the next
+// keepOnly, since only a check looks anything up.
 class TSummaryCache
 {
 public:
@@ -23,28 +22,35 @@ public:
     {
         QByteArray Subject;
         QByteArray Sender;
+        QByteArray UniqueID; // the cache's own copy of the id, sharing the others' allocation
     };
 
     // Empties the cache unless it already belongs to this server text and user.
     void bindTo(const QByteArray &host, const QByteArray &user);
-    // The entry of a unique id (as UniqueID returns it), if the cache knows it.
-    std::optional<Entry> find(const QByteArray &uniqueId) const;
+    // The line of a unique id (as UniqueID returns it), or 0 where the cache does not know it.
+    // `hint` is the line the caller expects: a box that changed little since the last check
+    // keeps most ids at a fixed distance from their old lines, and a right hint costs one
+    // comparison.
+    qsizetype lineOf(const QByteArray &uniqueId, qsizetype hint = 0) const;
     bool contains(const QByteArray &uniqueId) const { return lineOf(uniqueId) > 0; }
+    // Line `line`'s strings; `line` must have come from lineOf.
+    Entry entryAt(qsizetype line) const;
     // From now on exactly the messages of `summary` that carry a unique id, with their
     // Subject and Sender lines. An id on more than one line is left out: which header it
     // stands for is not known.
     void keepOnly(const TMailSummary &summary);
     void clear();
-    qsizetype size() const { return m_index.size(); }
 
 private:
-    // The line of a unique id in the lists below, or 0.
-    qsizetype lineOf(const QByteArray &uniqueId) const;
+    void buildIndex() const;
 
     QByteArray m_host;
     QByteArray m_user;
-    QByteArrayList m_ids;
+    // Line k: the id of the last check's message k; empty where it has none or where the id
+    // is on more than one line, once the index has been built.
+    mutable QByteArrayList m_ids;
     QByteArrayList m_subjects;
     QByteArrayList m_senders;
-    QList<quint64> m_index;  // the id's 32-bit hash above its line
+    mutable QList<quint64> m_index; // the id's 32-bit hash above its line, sorted
+    mutable bool m_indexed = false;
 };

@@ -51,10 +51,9 @@ QCoro::Task<bool> TSummaryReader::readIdListing(qint32 count)
     if (!m_pop->hasCapability("UIDL"))
         co_return false;
     try {
-        const QByteArrayList ids = co_await m_pop->uniqueIdList();
+        QByteArrayList ids = co_await m_pop->uniqueIdList();
         if (ids.size() == qsizetype(count) + 1)
-            for (qint32 k = 1; k <= count; ++k)
-                m_ids.insert(k, ids.at(k));
+            m_ids = std::move(ids);
     } catch (...) {
         qCDebug(lcCheck) << "id listing not read:" << Log::currentError();
         // The connection is gone; every read that follows fails at once.
@@ -67,21 +66,38 @@ QCoro::Task<> TSummaryReader::readIds(qint32 first, qint32 last)
     QList<TBatchItem> items;
     for (qint32 k = first; k <= last; ++k)
         items.append({k, false, false, true});
+    if (m_ids.size() <= last)
+        m_ids.resize(qsizetype(last) + 1);
     try {
         co_await m_pop->readBatch(items, {}, [this, &items](qsizetype i, const TBatchResult &r) {
             if (r.IdRead)
-                m_ids.insert(items.at(i).Number, r.Id);
+                m_ids[items.at(i).Number] = r.Id;
         });
     } catch (...) {
         qCDebug(lcCheck) << "ids" << first << "to" << last << "not read:" << Log::currentError();
     }
 }
 
+void TSummaryReader::lookUp(qint32 first, qint32 last)
+{
+    if (m_cacheLines.size() <= last)
+        m_cacheLines.resize(qsizetype(last) + 1);
+    if (!m_cache)
+        return;
+    for (qint32 k = first; k <= last; ++k) {
+        const qsizetype line = m_cache->lineOf(idOf(k), k + m_shift);
+        m_cacheLines[k] = qint32(line);
+        if (line > 0)
+            m_shift = line - k;
+    }
+}
+
 QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool withSizes)
 {
+    lookUp(first, last);
     QList<TBatchItem> items;
     for (qint32 k = first; k <= last; ++k)
-        if (!isCached(k))
+        if (m_cacheLines.at(k) == 0)
             items.append({k, true, withSizes, false});
     try {
         co_await m_pop->readBatch(
@@ -100,13 +116,10 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
                 const qint32 k = items.at(i).Number;
                 // As one by one: a message whose summary failed gets no id, so nothing
                 // that depends on its header can pick it.
-                if (r.SummaryRead) {
+                if (r.SummaryRead && !idOf(k).isEmpty()) {
                     TMailSummary::padTo(m_summary.UniqueID, k);
-                    const auto id = m_ids.constFind(k);
-                    if (id != m_ids.cend()) {
-                        m_summary.UniqueID.insert(k, id.value());
-                        m_summary.packLine(k);
-                    }
+                    m_summary.UniqueID.insert(k, idOf(k));
+                    m_summary.packLine(k);
                 }
                 m_placed = k;
             });
@@ -117,7 +130,9 @@ QCoro::Task<> TSummaryReader::readSummaries(qint32 first, qint32 last, bool with
 
 QCoro::Task<> TSummaryReader::readPipelined(qint32 count)
 {
-    m_ids.clear();
+    m_ids = {};
+    m_cacheLines = {};
+    m_shift = 0;
     m_placed = 0;
     // Where the server lists "UIDL", sizes come from the size listing already read.
     const bool listing = co_await readIdListing(count);
@@ -138,20 +153,6 @@ QCoro::Task<> TSummaryReader::readPipelined(qint32 count)
     }
 }
 
-std::optional<TSummaryCache::Entry> TSummaryReader::cached(qint32 k) const
-{
-    if (!m_cache)
-        return std::nullopt;
-    const auto id = m_ids.constFind(k);
-    return id == m_ids.cend() ? std::nullopt : m_cache->find(id.value());
-}
-
-bool TSummaryReader::isCached(qint32 k) const
-{
-    const auto id = m_ids.constFind(k);
-    return m_cache && id != m_ids.cend() && m_cache->contains(id.value());
-}
-
 void TSummaryReader::placeUpTo(qint32 k)
 {
     while (m_placed < k)
@@ -162,12 +163,14 @@ void TSummaryReader::placeWithoutSummary(qint32 k)
 {
     TMailSummary::padTo(m_summary.Subject, k);
     TMailSummary::padTo(m_summary.Sender, k);
-    const std::optional<TSummaryCache::Entry> known = cached(k);
-    if (!known)
+    const qint32 line = k < m_cacheLines.size() ? m_cacheLines.at(k) : 0;
+    if (line == 0)
         return;
-    m_summary.Subject.append(known->Subject);
-    m_summary.Sender.append(known->Sender);
+    // The cache's id rather than the one just listed: equal, and it shares one allocation
+    // with the subject and sender, so the line needs no packing.
+    const TSummaryCache::Entry known = m_cache->entryAt(line);
+    m_summary.Subject.append(known.Subject);
+    m_summary.Sender.append(known.Sender);
     TMailSummary::padTo(m_summary.UniqueID, k);
-    m_summary.UniqueID.insert(k, m_ids.value(k));
-    m_summary.packLine(k);
+    m_summary.UniqueID.insert(k, known.UniqueID);
 }

@@ -3,7 +3,6 @@
 #include "core/TSummaryCache.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QPointer>
 
 #include <QCoro/QCoroTask>
@@ -45,13 +44,17 @@ private:
     // Message k's lines from the cache, or its empty lines when the cache does not know it.
     void placeWithoutSummary(qint32 k);
     void placeUpTo(qint32 k);
-    std::optional<TSummaryCache::Entry> cached(qint32 k) const;
-    bool isCached(qint32 k) const;
+    // Message k's id as read over this connection; empty where none was read.
+    QByteArray idOf(qint32 k) const { return k < m_ids.size() ? m_ids.at(k) : QByteArray(); }
+    // Looks messages first..last up in the cache.
+    void lookUp(qint32 first, qint32 last);
 
     QPointer<TNMPOP3> m_pop;
     TMailSummary &m_summary;
     const TSummaryCache *m_cache;
     std::function<bool()> m_stopped;
-    QHash<qint32, QByteArray> m_ids;    // the ids read over this connection, by message
-    qint32 m_placed = 0;                // messages 1..m_placed have their lines
+    QByteArrayList m_ids;       // line k: message k's id read over this connection, or empty
+    QList<qint32> m_cacheLines; // line k: message k's line in the cache, or 0
+    qsizetype m_shift = 0;      // how far the last id found in the cache had moved
+    qint32 m_placed = 0;        // messages 1..m_placed have their lines
 };

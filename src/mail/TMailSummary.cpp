@@ -1,33 +1,38 @@
 #include "mail/TMailSummary.h"
 
-namespace {
-
-// `size` bytes of `block` from `from`, sharing its allocation. The block holds a NUL after
-// every part, so each slice ends in one as every byte array does.
-QByteArray slice(const QByteArray &block, qsizetype from, qsizetype size)
-{
-    if (size == 0)
-        return {};
-    QByteArray shared = block;
-    QByteArray::DataPointer part = std::move(shared.data_ptr());
-    part.ptr += from;
-    part.size = size;
-    return QByteArray(std::move(part));
-}
-
-} // namespace
+#include <QHash>
 
 void TMailSummary::packLine(qsizetype k)
 {
     if (k < 1 || k >= Subject.size() || k >= Sender.size() || k >= UniqueID.size())
         return;
-    const QByteArray subject = Subject.at(k);
-    const QByteArray sender = Sender.at(k);
-    const QByteArray id = UniqueID.at(k);
-    QByteArray block;
-    block.reserve(subject.size() + sender.size() + id.size() + 2);
-    block.append(subject).append('\0').append(sender).append('\0').append(id);
-    Subject[k] = slice(block, 0, subject.size());
-    Sender[k] = slice(block, subject.size() + 1, sender.size());
-    UniqueID[k] = slice(block, subject.size() + sender.size() + 2, id.size());
+    const std::array<QByteArray, 3> packed =
+        m_strings.pack<3>({QByteArrayView(Subject.at(k)), QByteArrayView(Sender.at(k)), QByteArrayView(UniqueID.at(k))});
+    Subject[k] = packed[0];
+    Sender[k] = packed[1];
+    UniqueID[k] = packed[2];
+}
+
+void TMailSummary::compact()
+{
+    // Each chunk by where its storage begins, with its capacity.
+    QHash<const char *, qsizetype> chunks;
+    qsizetype live = 0;
+    for (const QByteArrayList *list : {&Subject, &Sender, &UniqueID})
+        for (qsizetype k = 1; k < list->size(); ++k) {
+            QByteArray::DataPointer &d = const_cast<QByteArray &>(list->at(k)).data_ptr();
+            if (!d.d_ptr())
+                continue;
+            live += d.size + 1;
+            chunks.insert(d.data() - d.freeSpaceAtBegin(), d.constAllocatedCapacity());
+        }
+    qsizetype held = 0;
+    for (const qsizetype capacity : std::as_const(chunks))
+        held += capacity;
+    if (held <= 2 * live + 2 * TStringArena::ChunkBytes)
+        return;
+    m_strings.release();
+    const qsizetype lines = std::min({Subject.size(), Sender.size(), UniqueID.size()});
+    for (qsizetype k = 1; k < lines; ++k)
+        packLine(k);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mail/TStringArena.h"
+
 #include <QByteArrayList>
 
 // One account's retrieved mail list. In the titled lists line 0 holds the title and
@@ -44,11 +46,16 @@ struct TMailSummary
         Action[k] = text;
     }
 
-    // Puts line k's subject, sender and unique id into one allocation that the three lists
-    // share as implicitly shared slices, instead of three allocations with a header each: a
-    // message's strings are read once and never change. Changes no value; does nothing unless
-    // all three lists have line k.
+    // Copies line k's subject, sender and unique id one behind the other into the summary's
+    // shared chunks, and the three lists hold implicitly shared slices of them, instead of
+    // three allocations with a header each: a message's strings are read once and never
+    // change. Changes no value; does nothing unless all three lists have line k.
     void packLine(qsizetype k);
+
+    // Packs every line anew when the chunks its strings lie in hold mostly strings that no
+    // line holds any more (messages deleted since they were read), so that a few survivors
+    // do not keep whole chunks alive. Changes no value.
+    void compact();
 
     // Removes line i from Size, Subject, Action, Sender and UniqueID; out of range is ignored.
     void removeLine(qsizetype i)
@@ -77,4 +84,7 @@ struct TMailSummary
         if (!Pending.contains(uniqueId))
             Pending.append(uniqueId);
     }
+
+private:
+    TStringArena m_strings;
 };

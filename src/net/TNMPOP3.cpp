@@ -224,7 +224,10 @@ QCoro::Task<> TNMPOP3::List()
     qint32 received = 0;
     std::exception_ptr failure;
     for (;;) {
-        const QByteArray line = withoutLineEnd(co_await listingLine(given.present ? &given : nullptr, budget, "listing"));
+        QByteArray line;
+        if (!takeListingLine(given.present ? &given : nullptr, line, budget, "listing"))
+            line = co_await readReplyLine(budget, "listing");
+        line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
         if (line == ".")
             break;
         ++received;
@@ -380,16 +383,22 @@ QCoro::Task<QByteArray> TNMPOP3::Transaction(QByteArray command)
 bool TNMPOP3::keepListedSize(qint32 msg, qint32 size, qint32 received)
 {
     // Also for summaries read without "LIST n".
-    if (msg < 1 || msg > MailCount || msg > received || m_listedSizes.contains(msg))
+    if (msg < 1 || msg > MailCount || msg > received)
         return false;
-    m_listedSizes.insert(msg, size);
+    // Never longer than the lines received: a number the server made up claims no memory.
+    if (msg >= m_listedSizes.size())
+        m_listedSizes.resize(qsizetype(msg) + 1, NotListed);
+    if (m_listedSizes.at(msg) != NotListed)
+        return false;
+    m_listedSizes[msg] = size;
     return true;
 }
 
 void TNMPOP3::countCommand(const QByteArray &command)
 {
     // The verb only: the rest of a line may be a password.
-    ++m_commandCounts[NthField(command, ' ', 1).toUpper()];
+    const qsizetype space = command.indexOf(' ');
+    ++m_commandCounts[(space < 0 ? command : command.left(space)).toUpper()];
 }
 
 bool TNMPOP3::hasCapability(const QByteArray &name) const

@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <exception>
+#include <limits>
 
 // The POP3 client of one account: login, mailbox count, size listing, header summaries,
 // unique ids and deletion; it never downloads a message body. Operations are coroutines
@@ -162,9 +163,15 @@ private:
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);
+    // A verb already in capitals.
+    void countVerb(const QByteArray &verb) { ++m_commandCounts[verb]; }
     // Files a listed size by message; false for a number the box cannot hold, one not yet
     // reached by the lines received (`received`), or one listed before (the first wins).
     bool keepListedSize(qint32 msg, qint32 size, qint32 received);
+    qint32 listedSize(qint32 msg) const
+    {
+        return msg > 0 && msg < m_listedSizes.size() && m_listedSizes.at(msg) != NotListed ? m_listedSizes.at(msg) : 0;
+    }
 
     // A listing the pipelined login read, for the next List() or uniqueIdList().
     struct LoginListing
@@ -182,7 +189,9 @@ private:
     // status line; without it asks the connection with `command`. Raises the login's failure.
     [[nodiscard]] QCoro::Task<QByteArray> listingStatus(LoginListing &from, LoginListing &given, QByteArray command);
     // The next line of `given` when it is present, else of the connection.
-    [[nodiscard]] QCoro::Task<QByteArray> listingLine(LoginListing *given, qint64 &budget, const char *what);
+    // The next line of a listing that needs no wait: from what the login read (`given`), else
+    // from what the connection holds. False when the caller must wait with readReplyLine.
+    bool takeListingLine(LoginListing *given, QByteArray &line, qint64 &budget, const char *what);
     void dropLoginListings();
 
     bool m_busy = false;
@@ -190,6 +199,7 @@ private:
     LoginListing m_loginList;
     LoginListing m_loginIds;
     QHash<QByteArray, qint32> m_commandCounts;
-    QHash<qint32, qint32> m_listedSizes;      // message -> bytes, from the last listing
+    static constexpr qint32 NotListed = std::numeric_limits<qint32>::min();
+    QList<qint32> m_listedSizes;              // line k: message k's bytes from the last listing, or NotListed
     QString m_attachFilePath;
 };

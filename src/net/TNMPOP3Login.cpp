@@ -104,18 +104,14 @@ QByteArray TNMPOP3::LoginListing::takeLine()
     return line;
 }
 
-QCoro::Task<QByteArray> TNMPOP3::listingLine(LoginListing *given, qint64 &budget, const char *what)
+bool TNMPOP3::takeListingLine(LoginListing *given, QByteArray &line, qint64 &budget, const char *what)
 {
-    if (!given) {
-        QByteArray line;
-        if (takeReplyLine(line, budget, what))
-            co_return line;
-        co_return co_await readReplyLine(budget, what);
-    }
-    QByteArray line = given->takeLine();
+    if (!given)
+        return takeReplyLine(line, budget, what);
+    line = given->takeLine();
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
-    co_return line;
+    return true;
 }
 
 QCoro::Task<QByteArray> TNMPOP3::listingStatus(LoginListing &from, LoginListing &given, QByteArray command)

@@ -25,7 +25,7 @@ public:
 
     Pipeline(TNMPOP3 &pop, qint64 window) : m_pop(pop), m_window(qMax<qint64>(0, window)) {}
 
-    void add(qsizetype item, Kind kind, qint32 number) { m_commands.append({item, kind, number, false}); }
+    void add(qsizetype item, Kind kind, qint32 number) { m_commands.append({item, kind, number, false, 0}); }
     qsizetype size() const { return m_commands.size(); }
     Kind kind(qsizetype j) const { return m_commands.at(j).kind; }
     bool dropped(qsizetype j) const { return m_commands.at(j).dropped; }
@@ -44,21 +44,28 @@ public:
             return;
         QByteArray text;
         while (m_sent < m_commands.size()) {
-            const Command &c = m_commands.at(m_sent);
+            Command &c = m_commands[m_sent];
             if (c.dropped) {
                 ++m_sent;
                 continue;
             }
-            const QByteArray line = commandText(c);
+            const qsizetype start = text.size();
+            text.append(verbOf(c.kind)).append(' ').append(QByteArray::number(c.number));
+            if (c.kind == Kind::Top)
+                text.append(" 0");
+            text.append("\r\n");
+            const qint32 bytes = qint32(text.size() - start);
             // The first command always goes: a window smaller than one command means one at a time.
-            if (m_inFlight > 0 && m_inFlightBytes + line.size() + 2 > m_window)
+            if (m_inFlight > 0 && m_inFlightBytes + bytes > m_window) {
+                text.truncate(start);
                 break;
+            }
             ++m_sent;
-            m_pop.countCommand(line);
-            qCDebug(lcPop3) << "sent:" << line;
-            text += line + "\r\n";
+            c.bytes = bytes;
+            m_pop.countVerb(verbOf(c.kind));
+            qCDebug(lcPop3) << "sent:" << QByteArrayView(text).sliced(start, bytes - 2);
             ++m_inFlight;
-            m_inFlightBytes += line.size() + 2;
+            m_inFlightBytes += bytes;
         }
         if (!text.isEmpty())
             m_pop.queueSend(text);
@@ -79,7 +86,7 @@ public:
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
         --m_inFlight;
-        m_inFlightBytes -= commandText(m_commands.at(j)).size() + 2;
+        m_inFlightBytes -= m_commands.at(j).bytes;
         if (m_pop.reports(1))
             m_pop.StatusMessage(1, displayText(m_pop.LastReply));
         fill();
@@ -93,17 +100,17 @@ private:
         Kind kind;
         qint32 number;
         bool dropped;
+        qint32 bytes; // the command's line end included, once sent
     };
 
-    static QByteArray commandText(const Command &c)
+    static QByteArray verbOf(Kind kind)
     {
-        const QByteArray n = QByteArray::number(c.number);
-        switch (c.kind) {
-        case Kind::Top: return "TOP " + n + " 0";
-        case Kind::Size: return "LIST " + n;
+        switch (kind) {
+        case Kind::Top: return QByteArrayLiteral("TOP");
+        case Kind::Size: return QByteArrayLiteral("LIST");
         case Kind::Uidl: break;
         }
-        return "UIDL " + n;
+        return QByteArrayLiteral("UIDL");
     }
 
     TNMPOP3 &m_pop;
@@ -176,7 +183,7 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
                 else
                     summaryOk = false;
                 if (summaryOk && !item.Size)
-                    Summary.Bytes = m_listedSizes.value(item.Number);
+                    Summary.Bytes = listedSize(item.Number);
             } else if (kind == Pipeline::Kind::Size) {
                 const QByteArray status = co_await pipe.statusOf(j);
                 if (summaryOk)
@@ -218,9 +225,13 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
         co_return QByteArrayList();
     qint64 budget = ListLimit;
     QByteArrayList ids{QByteArray()};
+    // Room for what the count claims, up to a bound: a count is only the server's word.
+    ids.reserve(qsizetype(qBound(0, MailCount, 1 << 16)) + 1);
     bool agrees = true;
     for (;;) {
-        const QByteArray raw = co_await listingLine(given.present ? &given : nullptr, budget, "id listing");
+        QByteArray raw;
+        if (!takeListingLine(given.present ? &given : nullptr, raw, budget, "id listing"))
+            raw = co_await readReplyLine(budget, "id listing");
         if (withoutLineEnd(raw) == ".")
             break;
         if (!agrees)

@@ -1,8 +1,45 @@
 #include "mail/TMailSummary.h"
 
+#include <QSet>
 #include <QTest>
 
-// Packed lines: one allocation per message, shared by its subject, sender and id.
+namespace {
+
+// Where the storage of the chunk holding `value` begins.
+const char *chunkOf(const QByteArray &value)
+{
+    QByteArray::DataPointer &d = const_cast<QByteArray &>(value).data_ptr();
+    return d.data() - d.freeSpaceAtBegin();
+}
+
+// A summary of `lines` messages with distinct strings, every line packed.
+TMailSummary filled(qsizetype lines)
+{
+    TMailSummary s;
+    for (qsizetype k = 1; k <= lines; ++k) {
+        s.Subject << " Subject number " + QByteArray::number(k);
+        s.Sender << " Sender " + QByteArray::number(k) + " <s" + QByteArray::number(k) + "@example.org>";
+        s.UniqueID << "id" + QByteArray::number(k) + "\r\n";
+        s.packLine(k);
+    }
+    return s;
+}
+
+void expectLines(const TMailSummary &s, const QList<qsizetype> &numbers)
+{
+    QCOMPARE(s.UniqueID.size(), numbers.size() + 1);
+    for (qsizetype k = 1; k < s.UniqueID.size(); ++k) {
+        const QByteArray n = QByteArray::number(numbers.at(k - 1));
+        QCOMPARE(s.Subject.at(k), " Subject number " + n);
+        QCOMPARE(s.Sender.at(k), " Sender " + n + " <s" + n + "@example.org>");
+        QCOMPARE(s.UniqueID.at(k), "id" + n + "\r\n");
+        QCOMPARE(s.UniqueID.at(k).constData()[s.UniqueID.at(k).size()], '\0');
+    }
+}
+
+} // namespace
+
+// Packed lines: the strings of many messages in shared chunks, held by the lists as slices.
 class tst_TMailSummary : public QObject
 {
     Q_OBJECT
@@ -55,6 +92,82 @@ private slots:
         s = TMailSummary();
         id.append("tail");
         QCOMPARE(id, QByteArray("u1\r\ntail"));
+    }
+
+    void manyLinesShareFewChunks()
+    {
+        const TMailSummary s = filled(2000);
+        QList<qsizetype> numbers;
+        QSet<const char *> chunks;
+        for (qsizetype k = 1; k <= 2000; ++k) {
+            numbers << k;
+            for (const QByteArrayList *list : {&s.Subject, &s.Sender, &s.UniqueID})
+                chunks.insert(chunkOf(list->at(k)));
+        }
+        expectLines(s, numbers);
+        // Some 60 bytes a line: a chunk holds hundreds of lines.
+        QVERIFY2(chunks.size() <= 2000 * 64 / TStringArena::ChunkBytes + 1, qPrintable(QString::number(chunks.size())));
+    }
+
+    void lineLargerThanAChunkGetsABlockOfItsOwn()
+    {
+        TMailSummary s = filled(3);
+        const QByteArray subject = " " + QByteArray(TStringArena::ChunkBytes + 10, 's');
+        s.Subject << subject;
+        s.Sender << " Big";
+        s.UniqueID << "big\r\n";
+        s.packLine(4);
+        s.Subject << " after";
+        s.Sender << " After";
+        s.UniqueID << "after\r\n";
+        s.packLine(5);
+        QCOMPARE(s.Subject.at(4), subject);
+        QCOMPARE(s.UniqueID.at(4), QByteArray("big\r\n"));
+        QCOMPARE(s.Subject.at(5), QByteArray(" after"));
+        // The small lines go on filling the chunk they were filling.
+        QCOMPARE(chunkOf(s.Subject.at(5)), chunkOf(s.Subject.at(3)));
+    }
+
+    void copiesNeverWriteOverEachOther()
+    {
+        TMailSummary a = filled(2);
+        TMailSummary b = a;
+        for (TMailSummary *s : {&a, &b}) {
+            const QByteArray tag = s == &a ? "a" : "b";
+            s->Subject << " Subject from " + tag;
+            s->Sender << " Sender from " + tag;
+            s->UniqueID << "id-" + tag + "\r\n";
+            s->packLine(3);
+        }
+        QCOMPARE(a.Subject.at(3), QByteArray(" Subject from a"));
+        QCOMPARE(a.UniqueID.at(3), QByteArray("id-a\r\n"));
+        QCOMPARE(b.Subject.at(3), QByteArray(" Subject from b"));
+        QCOMPARE(b.UniqueID.at(3), QByteArray("id-b\r\n"));
+        QCOMPARE(a.Subject.at(1), b.Subject.at(1));
+    }
+
+    void compactingLetsGoOfChunksHeldByFewLines()
+    {
+        TMailSummary s = filled(3000);
+        // Ten survivors spread over every chunk.
+        QList<qsizetype> kept;
+        for (qsizetype k = 3000; k >= 1; --k)
+            if (k % 300 != 0)
+                s.removeLine(k);
+        for (qsizetype k = 300; k <= 3000; k += 300)
+            kept << k;
+        const char *before = chunkOf(s.Subject.at(1));
+        s.compact();
+        expectLines(s, kept);
+        QVERIFY(chunkOf(s.Subject.at(1)) != before);
+        for (qsizetype k = 1; k <= 10; ++k)
+            QCOMPARE(chunkOf(s.UniqueID.at(k)), chunkOf(s.Subject.at(1)));
+
+        // Lines that fill their chunks stay where they are.
+        TMailSummary full = filled(3000);
+        const char *first = full.Subject.at(1).constData();
+        full.compact();
+        QCOMPARE(full.Subject.at(1).constData(), first);
     }
 
     void lineMissingFromAListIsLeftAlone()
