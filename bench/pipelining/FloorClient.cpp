@@ -10,7 +10,7 @@
 #include <cstring>
 #include <ctime>
 
-FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands)
+FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands, const QList<FloorStep> &steps)
 {
     FloorRun run;
     QSslSocket sock;
@@ -25,19 +25,45 @@ FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands)
         run.ok = run.lines > 0;
         loop.quit();
     });
-    bool sent = false;
+    // Until the last write the replies are read line by line, to see where each ends (the
+    // greeting is the reply to nothing); after it only line ends are counted.
+    qsizetype sentSteps = 0;
+    bool sentRest = false;
+    bool multiLine = false;
+    QByteArray partial;
     char buffer[65536];
+    const auto countLines = [&run](const char *p, const char *end) {
+        while ((p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))))
+            ++p, ++run.lines;
+    };
     QObject::connect(&sock, &QSslSocket::readyRead, &loop, [&] {
         for (;;) {
             const qint64 got = sock.read(buffer, sizeof buffer);
             if (got <= 0)
                 break;
-            for (const char *p = buffer, *end = buffer + got; (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p))));)
-                ++p, ++run.lines;
-        }
-        if (!sent && run.lines > 0) {
-            sent = true;
-            sock.write(commands);
+            if (sentRest) {
+                countLines(buffer, buffer + got);
+                continue;
+            }
+            partial.append(buffer, got);
+            for (qsizetype nl; !sentRest && (nl = partial.indexOf('\n')) >= 0;) {
+                const QByteArray line = partial.left(nl + 1);
+                partial.remove(0, nl + 1);
+                ++run.lines;
+                if (multiLine && line != ".\r\n" && line != ".\n")
+                    continue;
+                if (sentSteps < steps.size()) {
+                    multiLine = steps.at(sentSteps).multiLine;
+                    sock.write(steps.at(sentSteps++).command + "\r\n");
+                } else {
+                    sentRest = true;
+                    sock.write(commands);
+                }
+            }
+            if (sentRest) {
+                countLines(partial.constBegin(), partial.constEnd());
+                partial.clear();
+            }
         }
     });
     const std::clock_t cpu0 = std::clock();

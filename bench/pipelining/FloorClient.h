@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 // The floor a check is measured against: the least a client can do for the same commands.
@@ -14,4 +15,14 @@ struct FloorRun
     bool ok = false;        // the server greeted, and closed the connection within the bound
 };
 
-FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands);
+// A command the client waits on before it writes the next: the login step by step, as a client
+// does that does not send its password before the server took the user.
+struct FloorStep
+{
+    QByteArray command;     // without its line end
+    bool multiLine = false; // the reply ends with a "." line
+};
+
+// `steps` go out one at a time, each after the reply to the one before; `commands` then in one
+// write. Without steps it is the floor described above.
+FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands, const QList<FloorStep> &steps = {});

@@ -123,23 +123,29 @@ struct Pair
     Figures first, repeat;
 };
 
-QByteArray commandsOf(const Server &s, int messages, bool tops)
+// The commands of a check; `login` puts CAPA, USER and PASS in front.
+QByteArray commandsOf(const Server &s, int messages, bool tops, bool login = true)
 {
-    QByteArray c = "CAPA\r\nUSER " + s.user.name + "\r\nPASS " + s.user.password + "\r\nSTAT\r\nLIST\r\nUIDL\r\n";
+    QByteArray c = login ? "CAPA\r\nUSER " + s.user.name + "\r\nPASS " + s.user.password + "\r\n" : QByteArray();
+    c += "STAT\r\nLIST\r\nUIDL\r\n";
     for (int k = 1; tops && k <= messages; ++k)
         c += "TOP " + QByteArray::number(k) + " 0\r\n";
     return c + "QUIT\r\n";
 }
 
-void floorRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, int runs, Pair &out)
+// `stepwise`: the floor that waits for each login step (CAPA, USER, PASS), then sends the rest
+// in one write.
+void floorRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, int runs, Pair &out,
+               bool stepwise = false)
 {
+    const QList<FloorStep> steps{{"CAPA", true}, {"USER " + s.user.name}, {"PASS " + s.user.password}};
     for (int pass = 0; pass < 2; ++pass) {
         Figures &f = pass == 0 ? out.first : out.repeat;
-        const QByteArray commands = commandsOf(s, messages, pass == 0);
+        const QByteArray commands = commandsOf(s, messages, pass == 0, !stepwise);
         for (int i = 0; i < runs; ++i) {
             if (proxy)
                 proxy->resetRoundTrips();
-            const FloorRun r = runFloor(port, s.tls, commands);
+            const FloorRun r = runFloor(port, s.tls, commands, stepwise ? steps : QList<FloorStep>());
             if (!r.ok || r.lines < messages)
                 qFatal("the floor client read %lld lines", static_cast<long long>(r.lines));
             f.wall << r.wall;
@@ -191,7 +197,7 @@ void checkRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, i
 }
 
 void report(int messages, const char *security, const char *link, const char *which, const Figures &ours,
-            const Figures &floor, bool cpu)
+            const Figures &floor, bool cpu, const Figures *stepwise = nullptr)
 {
     const double w = median(ours.wall), fw = median(floor.wall);
     std::printf("%6d %-5s %-9s %-6s  wall %8.3f / %8.3f s (x%5.2f)", messages, security, link, which, w, fw, w / fw);
@@ -201,6 +207,10 @@ void report(int messages, const char *security, const char *link, const char *wh
                     c / messages * 1e6, fc / messages * 1e6);
     } else {
         std::printf("  round trips %4d / %4d", ours.roundTrips, floor.roundTrips);
+    }
+    if (stepwise) {
+        const double sw = median(stepwise->wall);
+        std::printf("  | stepwise login floor %8.3f s (x%5.2f) %4d round trips", sw, w / sw, stepwise->roundTrips);
     }
     std::printf("\n");
     std::fflush(stdout);
@@ -237,11 +247,13 @@ int main(int argc, char **argv)
                 DelayProxy proxy(s.port, DelayMs);
                 if (!proxy.listen())
                     qFatal("the delay proxy cannot listen");
-                Pair slowOurs, slowFloor;
+                Pair slowOurs, slowFloor, slowStepwise;
                 checkRuns(s, proxy.port(), &proxy, messages, runs, slowOurs);
                 floorRuns(s, proxy.port(), &proxy, messages, runs, slowFloor);
-                report(messages, security, "proxy", "first", slowOurs.first, slowFloor.first, false);
-                report(messages, security, "proxy", "repeat", slowOurs.repeat, slowFloor.repeat, false);
+                floorRuns(s, proxy.port(), &proxy, messages, runs, slowStepwise, true);
+                report(messages, security, "proxy", "first", slowOurs.first, slowFloor.first, false, &slowStepwise.first);
+                report(messages, security, "proxy", "repeat", slowOurs.repeat, slowFloor.repeat, false,
+                       &slowStepwise.repeat);
             }
             runScript({QStringLiteral("stop"), s.info}, !tls);
         }

@@ -17,6 +17,7 @@ void TMailSummary::compact()
 {
     // Each chunk by where its storage begins, with its capacity.
     QHash<const char *, qsizetype> chunks;
+    const char *last = nullptr; // neighbouring lines mostly share a chunk: one lookup for them
     qsizetype live = 0;
     for (const QByteArrayList *list : {&Subject, &Sender, &UniqueID})
         for (qsizetype k = 1; k < list->size(); ++k) {
@@ -24,7 +25,10 @@ void TMailSummary::compact()
             if (!d.d_ptr())
                 continue;
             live += d.size + 1;
-            chunks.insert(d.data() - d.freeSpaceAtBegin(), d.constAllocatedCapacity());
+            const char *chunk = d.data() - d.freeSpaceAtBegin();
+            if (chunk != last)
+                chunks.insert(chunk, d.constAllocatedCapacity());
+            last = chunk;
         }
     qsizetype held = 0;
     for (const qsizetype capacity : std::as_const(chunks))

@@ -6,9 +6,34 @@ namespace Pop3Parse {
 
 namespace {
 
-QByteArray field(const QByteArray &line, qint32 n)
+// Field n (from 1) of a line split at every space, as TPowersock::NthField gives it, without
+// copying it: replies are read by the thousand.
+QByteArrayView field(const QByteArray &line, qint32 n)
 {
-    return TPowersock::NthField(line, ' ', n);
+    if (n < 1 || line.isEmpty())
+        return {};
+    qsizetype start = 0;
+    for (qint32 f = 1; f < n; ++f) {
+        const qsizetype next = line.indexOf(' ', start);
+        if (next < 0)
+            return {};
+        start = next + 1;
+    }
+    const qsizetype end = line.indexOf(' ', start);
+    return QByteArrayView(line).sliced(start, (end < 0 ? line.size() : end) - start);
+}
+
+qint32 numberOr(QByteArrayView text, qint32 fallback)
+{
+    qint32 value = 0;
+    return TPowersock::readInt(text, &value) ? value : fallback;
+}
+
+// As TPowersock::StrToInt: raises where the text is no number.
+qint32 number(QByteArrayView text)
+{
+    qint32 value = 0;
+    return TPowersock::readInt(text, &value) ? value : TPowersock::StrToInt(text.toByteArray());
 }
 
 } // namespace
@@ -39,35 +64,35 @@ QByteArray withoutLineEnd(const QByteArray &line)
 
 qint32 statCount(const QByteArray &reply)
 {
-    return TPowersock::StrToIntDef(field(reply, 2), 0);
+    return numberOr(field(reply, 2), 0);
 }
 
 Listed sizeLine(const QByteArray &line)
 {
-    const qint32 number = TPowersock::StrToInt(field(line, 1));
-    return {number, TPowersock::StrToInt(field(line, 2))};
+    const qint32 message = number(field(line, 1));
+    return {message, number(field(line, 2))};
 }
 
 Listed sizeLineOrZero(const QByteArray &line)
 {
-    return {TPowersock::StrToIntDef(field(line, 1), 0), TPowersock::StrToIntDef(field(line, 2), 0)};
+    return {numberOr(field(line, 1), 0), numberOr(field(line, 2), 0)};
 }
 
 qint32 sizeReply(const QByteArray &reply)
 {
-    return TPowersock::StrToInt(field(reply, 3).trimmed());
+    return number(field(reply, 3).trimmed());
 }
 
 ListedId idLine(const QByteArray &line)
 {
-    return {TPowersock::StrToIntDef(field(line, 1), -1), field(line, 2)};
+    return {numberOr(field(line, 1), -1), field(line, 2).toByteArray()};
 }
 
 std::optional<QByteArray> uniqueIdReply(const QByteArray &reply)
 {
     if (!positive(reply))
         return std::nullopt;
-    return field(reply, 3);
+    return field(reply, 3).toByteArray();
 }
 
 void takeHeaderField(TSummary &summary, const QByteArray &raw)
@@ -83,7 +108,7 @@ void takeHeaderField(TSummary &summary, const QByteArray &raw)
 
 QByteArray capabilityName(const QByteArray &line)
 {
-    return field(line, 1).trimmed();
+    return field(line, 1).trimmed().toByteArray();
 }
 
 QByteArray greetingTimestamp(const QByteArray &greeting)

@@ -284,26 +284,50 @@ QCoro::Task<> TNMPOP3::GetSummary(qint32 n)
 
 QCoro::Task<> TNMPOP3::readHeader()
 {
+    qint64 budget = startHeader();
+    if (!takeHeaderLines(budget))
+        co_await readHeaderRest(budget);
+}
+
+qint64 TNMPOP3::startHeader()
+{
     Summary.Header.clear();
     Summary.Subject.clear();
     Summary.From.clear();
     Summary.MessageId.clear();
-    qint64 budget = HeaderLimit;
+    return HeaderLimit;
+}
+
+bool TNMPOP3::takeHeaderLines(qint64 &budget)
+{
+    QByteArray line;
+    while (takeReplyLine(line, budget, "header"))
+        if (addHeaderLine(line))
+            return true;
+    return false;
+}
+
+QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
+{
     for (;;) {
-        QByteArray line;
-        if (!takeReplyLine(line, budget, "header"))
-            line = co_await readReplyLine(budget, "header");
-        Pop3Parse::takeHeaderField(Summary, line);
-        if (Summary.Header.size() >= HeaderLineLimit) {
-            RequestCloseSocket();
-            throw EGeneralError(QStringLiteral("The header exceeds its limit"));
-        }
-        // In place: the line is ours alone, so no copy is made for every header line.
-        line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
-        Summary.Header << line;
-        if (line == ".")
-            break;
+        QByteArray line = co_await readReplyLine(budget, "header");
+        if (addHeaderLine(line) || takeHeaderLines(budget))
+            co_return;
     }
+}
+
+bool TNMPOP3::addHeaderLine(QByteArray &line)
+{
+    Pop3Parse::takeHeaderField(Summary, line);
+    if (Summary.Header.size() >= HeaderLineLimit) {
+        RequestCloseSocket();
+        throw EGeneralError(QStringLiteral("The header exceeds its limit"));
+    }
+    // In place: the line is ours alone, so no copy is made for every header line.
+    line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
+    const bool last = line == ".";
+    Summary.Header.append(std::move(line));
+    return last;
 }
 
 void TNMPOP3::takeSize(const QByteArray &reply)

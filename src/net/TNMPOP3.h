@@ -160,6 +160,14 @@ private:
     void chargeLine(const QByteArray &line, qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
     [[nodiscard]] QCoro::Task<> readHeader();
+    // The parts of readHeader, so that a header already received is read without suspending:
+    // startHeader empties the summary and gives the budget; takeHeaderLines takes the lines
+    // buffered and says whether the "." line was among them; readHeaderRest waits for the rest.
+    qint64 startHeader();
+    bool takeHeaderLines(qint64 &budget);
+    [[nodiscard]] QCoro::Task<> readHeaderRest(qint64 &budget);
+    // Files one line of a header; true for the "." line.
+    bool addHeaderLine(QByteArray &line);
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);

@@ -71,8 +71,28 @@ public:
             m_pop.queueSend(text);
     }
 
-    // The status line of command j, which must be the next one not dropped.
+    // The status line of command j, which must be the next one not dropped, when it has been
+    // received already; false when it must be waited for with statusOf.
+    bool takeStatus(qsizetype j, QByteArray &status)
+    {
+        sendUpTo(j);
+        m_pop.ReplyNumber = 0;
+        if (!m_pop.takeBufferedLine(m_pop.LastReply))
+            return false;
+        status = received(j);
+        return true;
+    }
+
     QCoro::Task<QByteArray> statusOf(qsizetype j)
+    {
+        sendUpTo(j);
+        m_pop.ReplyNumber = 0;
+        m_pop.LastReply = co_await m_pop.ReadLn();
+        co_return received(j);
+    }
+
+private:
+    void sendUpTo(qsizetype j)
     {
         while (j >= m_sent) {
             const qsizetype before = m_sent;
@@ -80,9 +100,11 @@ public:
             if (m_sent == before)
                 throw ESockError("Pipelined replies out of step");
         }
-        m_pop.ReplyNumber = 0;
-        if (!m_pop.takeBufferedLine(m_pop.LastReply))
-            m_pop.LastReply = co_await m_pop.ReadLn();
+    }
+
+    // The bookkeeping once command j's status line is in LastReply; returns a copy of it.
+    QByteArray received(qsizetype j)
+    {
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
         --m_inFlight;
@@ -90,10 +112,9 @@ public:
         if (m_pop.reports(1))
             m_pop.StatusMessage(1, displayText(m_pop.LastReply));
         fill();
-        co_return QByteArray(m_pop.LastReply); // a copy: the promise moves from what it is given
+        return m_pop.LastReply;
     }
 
-private:
     struct Command
     {
         qsizetype item;
@@ -170,26 +191,31 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
             if (pipe.dropped(j))
                 continue;
             const Pipeline::Kind kind = pipe.kind(j);
+            if (kind == Pipeline::Kind::Top && OnRetrieveStart && !guarded([&] { OnRetrieveStart(this); })) {
+                summaryOk = false;
+                pipe.dropUnsent(i);
+                if (pipe.dropped(j))
+                    continue;
+            }
+            // Replies already received are taken without suspending: mostly all of them.
+            QByteArray status;
+            if (!pipe.takeStatus(j, status))
+                status = co_await pipe.statusOf(j);
             if (kind == Pipeline::Kind::Top) {
-                if (OnRetrieveStart && !guarded([&] { OnRetrieveStart(this); })) {
+                if (accepted(status)) {
+                    // Read even when unwanted: the lines are on their way.
+                    qint64 budget = startHeader();
+                    if (!takeHeaderLines(budget))
+                        co_await readHeaderRest(budget);
+                } else {
                     summaryOk = false;
-                    pipe.dropUnsent(i);
-                    if (pipe.dropped(j))
-                        continue;
                 }
-                const QByteArray status = co_await pipe.statusOf(j);
-                if (accepted(status))
-                    co_await readHeader(); // read even when unwanted: the lines are on their way
-                else
-                    summaryOk = false;
                 if (summaryOk && !item.Size)
                     Summary.Bytes = listedSize(item.Number);
             } else if (kind == Pipeline::Kind::Size) {
-                const QByteArray status = co_await pipe.statusOf(j);
                 if (summaryOk)
                     summaryOk = guarded([&] { takeSize(status); });
             } else {
-                const QByteArray status = co_await pipe.statusOf(j);
                 if (const std::optional<QByteArray> id = Pop3Parse::uniqueIdReply(status)) {
                     result.IdRead = true;
                     result.Id = *id;

@@ -124,6 +124,8 @@ public:
     static qint32 StrToInt(const QByteArray &text);
     // The same, with a fallback instead of an error.
     static qint32 StrToIntDef(const QByteArray &text, qint32 fallback);
+    // StrToInt's reading without a copy or a throw: false where StrToInt raises.
+    static bool readInt(QByteArrayView text, qint32 *value);
     // The table number of a socket error of this platform (refused 10061, ...).
     static qint32 socketErrorNumber(QAbstractSocket::SocketError error, const QString &errorString);
     // Server bytes as display text: UTF-8 when valid, else Latin-1.

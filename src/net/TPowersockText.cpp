@@ -94,7 +94,7 @@ qint32 nthCharPos(const Text &text, Char c, qint32 n)
     return none;
 }
 
-bool parseInt(const QByteArray &text, qint32 *value)
+bool parseInt(QByteArrayView text, qint32 *value)
 {
     qsizetype i = 0;
     bool negative = false;
@@ -194,6 +194,11 @@ qint32 TPowersock::StrToInt(const QByteArray &text)
     if (!parseInt(text, &value))
         throw EGeneralError(QStringLiteral("Not a number: '%1'").arg(displayText(text)));
     return value;
+}
+
+bool TPowersock::readInt(QByteArrayView text, qint32 *value)
+{
+    return parseInt(text, value);
 }
 
 qint32 TPowersock::StrToIntDef(const QByteArray &text, qint32 fallback)
