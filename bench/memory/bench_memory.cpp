@@ -1,13 +1,18 @@
 // What the mail summaries cost: ten accounts, each checked for real against the private test
 // Dovecot with a mailbox of 10,000 messages (list on, so every subject, sender, size and id is
-// read, and the header cache filled). The heap growth (mallinfo2, bytes in use, mapped blocks included) from before
-// the first check to after the checks is divided by the messages held and set beside the raw
-// summary bytes: subject and sender as sent, the id without its line end, the size text.
-// A second round of checks (headers from the cache) and a combined mail list over all
+// read, and the header cache filled). The heap growth (mallinfo2, bytes in use, mapped blocks
+// included) from before the first check to after the checks is divided by the messages held and
+// set beside the raw summary bytes: subject and sender as sent, the id without its line end, the
+// size text. A second round of checks (headers from the cache) and a combined mail list over all
 // accounts must add next to nothing: they share the strings.
 //   tools/dovecot-test-server start /tmp/bench-dovecot.env
 //   VORLO_DOVECOT_INFO=/tmp/bench-dovecot.env QT_QPA_PLATFORM=offscreen build/bench/bench_memory [messages]
 //   tools/dovecot-test-server stop /tmp/bench-dovecot.env
+//
+// Figures (raw 84.2 B a message; target 2.5x = 210.4 B): 629 B before any work on it; 223.6 B
+// (2.66x) with one allocation per message and an 8-byte cache index; 183.5 B (2.18x), 191.6 B
+// with the combined mail list, with the strings in shared chunks and the index only while a
+// check looks ids up.
 #include "core/TCheckEngine.h"
 #include "core/TSummaryCache.h"
 #include "fixtures/Dovecot.h"

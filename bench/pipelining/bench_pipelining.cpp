@@ -1,42 +1,45 @@
 // A check of an account (list on, one filter that matches nothing) against a private Dovecot,
 // measured against the floor: a minimal client that sends the same commands in one write and
-// reads the replies (FloorClient). Plain (a server without STLS, so the session still asks
-// CAPA and pipelines) and implicit TLS; on loopback and through the delay proxy (15 ms each
-// way, a 30 ms round trip). For each: the first check of a program run (no cached headers:
-// CAPA, USER, PASS, STAT, LIST, UIDL, a TOP per message, QUIT) and a repeat check of the
-// unchanged box (the same without TOPs); medians of wall time, process CPU time (loopback
-// only: in-process, the proxy's CPU would count too) and round trips counted by the proxy.
+// reads the replies (FloorClient). Through the proxy also against a floor that waits for each
+// login step (CAPA, USER, PASS) and then sends the rest in one write. Plain (a server without
+// STLS, so the session still asks CAPA and pipelines) and implicit TLS; on loopback and
+// through the delay proxy (15 ms each way, a 30 ms round trip). For each: the first check of a
+// program run (no cached headers: CAPA, USER, PASS, STAT, LIST, UIDL, a TOP per message, QUIT)
+// and a repeat check of the unchanged box (the same without TOPs); medians of wall time,
+// process CPU time (loopback only: in-process, the proxy's CPU would count too) and round
+// trips counted by the proxy.
 //
 //   build/bench/bench_pipelining [runs] [counts] [links]   (defaults 5, 100,1000,10000, all)
 //   e.g. build/bench/bench_pipelining 5 100,1000,10000,50000 loopback
 // It starts and stops its two Dovecot servers itself (tools/dovecot-test-server). The proxy
 // runs for the counts up to 10,000 unless links is "loopback".
 //
-// Figures on a 2-core machine shared with other builds (RelWithDebInfo; wall s, ours / floor,
-// round trips through the proxy; loopback CPU in us a message, noisy by some 50 % between runs
-// here). Before: 64 commands in flight refilled at half, a round trip for each command of the
-// login and the listings, summaries in blocks of 1,000; after: the pipelined login and
-// listings, a window of 256 KiB of commands, blocks of 10,000, lines taken without suspending.
+// Figures on a 2-core virtual machine (RelWithDebInfo; wall s, ours / one-write floor, round
+// trips through the proxy; loopback CPU in us a message, noisy by some 50 % between runs here).
+// Before: 64 commands in flight refilled at half, a round trip for each command of the login and
+// the listings. Then: the pipelined login and listings, a window of 256 KiB of commands, lines
+// taken without suspending. Now: besides, replies already received read without a coroutine
+// each, strings packed into shared chunks, no hashing of ids per check.
 //
-//   proxy, 30 ms round trip          before (median of 3)           after (median of 5)
-//   100    plain first / repeat      0.368 / 0.086  11 / 2 RT       0.203 / 0.106  5 / 2 RT
-//                                    0.271 / 0.090   8 / 2          0.169 / 0.095  4 / 2
-//   1,000  plain first               1.276 / 0.130  39 / 2          0.246 / 0.136  5 / 2
-//   1,000  plain repeat              0.296 / 0.086   8 / 2          0.167 / 0.105  4 / 2
-//   1,000  tls   first               1.018 / 0.151  35 / 4          0.270 / 0.192  7 / 4
-//   1,000  tls   repeat              0.309 / 0.122  10 / 4          0.210 / 0.151  6 / 4
-//   10,000 plain first               9.795 / 0.517 306 / 2          0.494 / 0.351  5 / 2
-//   10,000 plain repeat              0.371 / 0.168   8 / 2          0.254 / 0.127  4 / 2
-//   10,000 tls   first               8.727 / 0.404 287 / 4          0.543 / 0.436  7 / 4
-//   10,000 tls   repeat              0.433 / 0.163  10 / 4          0.260 / 0.166  6 / 4
+//   proxy, 30 ms round trip   before (median of 3)      then (median of 5)       now (median of 5)  stepwise floor
+//   100    plain first        0.368 / 0.086  11 / 2 RT  0.203 / 0.106  5 / 2 RT  0.173 / 0.079  5 / 2 RT  0.170  5 RT
+//   100    plain repeat       0.271 / 0.090   8 / 2     0.169 / 0.095  4 / 2     0.139 / 0.075  4 / 2     0.167  5
+//   1,000  plain first        1.276 / 0.130  39 / 2     0.246 / 0.136  5 / 2     0.197 / 0.118  5 / 2     0.193  5
+//   1,000  plain repeat       0.296 / 0.086   8 / 2     0.167 / 0.105  4 / 2     0.145 / 0.095  4 / 2     0.170  5
+//   1,000  tls   first        1.018 / 0.151  35 / 4     0.270 / 0.192  7 / 4     0.261 / 0.154  7 / 4     0.246  7
+//   1,000  tls   repeat       0.309 / 0.122  10 / 4     0.210 / 0.151  6 / 4     0.194 / 0.129  6 / 4     0.216  7
+//   10,000 plain first        9.795 / 0.517 306 / 2     0.494 / 0.351  5 / 2     0.398 / 0.389  5 / 2     0.383  5
+//   10,000 plain repeat       0.371 / 0.168   8 / 2     0.254 / 0.127  4 / 2     0.185 / 0.119  4 / 2     0.195  5
+//   10,000 tls   first        8.727 / 0.404 287 / 4     0.543 / 0.436  7 / 4     0.537 / 0.444  7 / 4     0.517  7
+//   10,000 tls   repeat       0.433 / 0.163  10 / 4     0.260 / 0.166  6 / 4     0.230 / 0.151  6 / 4     0.227  7
 //
-//   loopback, first check     before: CPU us/msg       after: wall          CPU us/msg
-//   100    plain / tls        19.0 / 5.5  65 / 43      0.067 / 0.063   13.7-24 / 3.9-8   38-61 / 30-47
-//   1,000  plain / tls         5.9 / 1.0  17 / 6.5     0.111 / 0.057   3.6-7.0 / 0.7     7.5-13 / 3.9-7.6
-//   10,000 plain / tls         5.7 / 0.3  7.2 / 1.9    0.427 / 0.402   3.3-5.3 / 0.5-1.2 5.1-5.5 / 2.5-2.7
-//   50,000 plain / tls            -                    1.572 / 1.318   4.1 / 0.5         5.6 / 1.8
+//   loopback, first check   before: CPU us/msg  then: CPU us/msg     now: wall       CPU us/msg
+//   100    plain / tls      19.0 / 5.5  65 / 43  13.7-24 / 3.9-8      0.033 / 0.032   13.2 / 5.3   36.8 / 29.5
+//   1,000  plain / tls       5.9 / 1.0  17 / 6.5  3.6-7.0 / 0.7       0.053 / 0.053   2.9 / 1.0    8.9 / 6.8
+//   10,000 plain / tls       5.7 / 0.3  7.2 / 1.9 3.3-5.3 / 0.5-1.2   0.268 / 0.341   1.7-2.7 / 0.4  5.1 / 2.5
+//   50,000 plain / tls          -                 4.1 / 0.5           1.638 / 1.097   2.2 / 0.6    5.2 / 1.6
 // The CPU of a check is the engine's whole check (summary lists, cache, filters), the floor's
-// only reading; at 100 messages the fixed cost of a check dominates.
+// only reading; at 100 messages the fixed cost of a check dominates, for the floor as well.
 #include "fixtures/SyncWait.h"
 #include "DelayProxy.h"
 #include "FloorClient.h"

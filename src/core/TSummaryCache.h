@@ -32,7 +32,6 @@ public:
     // keeps most ids at a fixed distance from their old lines, and a right hint costs one
     // comparison.
     qsizetype lineOf(const QByteArray &uniqueId, qsizetype hint = 0) const;
-    bool contains(const QByteArray &uniqueId) const { return lineOf(uniqueId) > 0; }
     // Line `line`'s strings; `line` must have come from lineOf.
     Entry entryAt(qsizetype line) const;
     // From now on exactly the messages of `summary` that carry a unique id, with their

@@ -196,7 +196,6 @@ private:
     // Moves what the pipelined login read for a listing from `from` into `given` and returns its
     // status line; without it asks the connection with `command`. Raises the login's failure.
     [[nodiscard]] QCoro::Task<QByteArray> listingStatus(LoginListing &from, LoginListing &given, QByteArray command);
-    // The next line of `given` when it is present, else of the connection.
     // The next line of a listing that needs no wait: from what the login read (`given`), else
     // from what the connection holds. False when the caller must wait with readReplyLine.
     bool takeListingLine(LoginListing *given, QByteArray &line, qint64 &budget, const char *what);
