@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
+#include <utility>
 
 // Copies strings that are read once and never change into shared chunks and hands out byte
 // arrays that are implicitly shared slices of them: one allocation for many strings instead
