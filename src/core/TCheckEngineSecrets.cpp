@@ -176,17 +176,18 @@ QCoro::Task<> TCheckEngine::storeSecretsOf(quint64 serial)
     auto at = [this, serial] { return Accounts.slotOfSerial(serial); };
     if (at() == 0)
         co_return;
-    // What the move works with, as it is now: the account may change while it waits.
-    struct
+    // What the move works with, as it is now: the account may change while it waits, so `now`
+    // is read only here, before the first wait.
+    const TAccountData &now = Accounts.data(at());
+    const struct
     {
         QByteArray SecretStore;
         QByteArray Password;
         QByteArray RefreshToken;
         bool SavePwd;
-    } snapshot{Accounts.data(at()).SecretStore, Accounts.data(at()).Password, Accounts.data(at()).RefreshToken,
-               Accounts.data(at()).SavePwd};
-    const QString passwordKey = secretKey(Accounts.data(at()), "password");
-    const QString refreshKey = secretKey(Accounts.data(at()), "refresh-token");
+    } snapshot{now.SecretStore, now.Password, now.RefreshToken, now.SavePwd};
+    const QString passwordKey = secretKey(now, "password");
+    const QString refreshKey = secretKey(now, "refresh-token");
     QString failure;
     try {
         if (snapshot.SecretStore == "keyring") {

@@ -8,9 +8,20 @@ namespace {
 
 constexpr quint64 LineBits = 0xFFFFFFFF;
 
+// An index entry: the id's 32-bit hash above its line.
 quint64 hashOf(const QByteArray &id)
 {
     return quint64(quint32(qHash(id))) << 32;
+}
+
+quint64 hashAt(quint64 entry)
+{
+    return entry & ~LineBits;
+}
+
+qsizetype lineAt(quint64 entry)
+{
+    return qsizetype(entry & LineBits);
 }
 
 } // namespace
@@ -33,29 +44,22 @@ void TSummaryCache::buildIndex() const
         if (!m_ids.at(k).isEmpty())
             index.append(hashOf(m_ids.at(k)) | quint64(k));
     std::sort(index.begin(), index.end());
-    // Ids on more than one line leave the index and the id list: equal ids have equal hashes,
-    // so they sit in one run of equal hashes, mostly a run of one.
+    // Ids on more than one line leave the index and the id list. Equal ids have equal hashes, so
+    // they sit in one run of equal hashes, mostly a run of one; the whole run is compared before
+    // anything leaves it.
     QList<qsizetype> doubled;
-    qsizetype kept = 0;
-    for (qsizetype run = 0; run < index.size();) {
-        qsizetype end = run + 1;
-        while (end < index.size() && (index.at(end) & ~LineBits) == (index.at(run) & ~LineBits))
+    for (qsizetype run = 0, end = 0; run < index.size(); run = end) {
+        end = run + 1;
+        while (end < index.size() && hashAt(index.at(end)) == hashAt(index.at(run)))
             ++end;
-        for (qsizetype i = run; i < end; ++i) {
-            const QByteArray &id = m_ids.at(qsizetype(index.at(i) & LineBits));
-            bool twice = false;
-            for (qsizetype j = run; j < end && !twice; ++j)
-                twice = j != i && m_ids.at(qsizetype(index.at(j) & LineBits)) == id;
-            if (twice)
-                doubled.append(qsizetype(index.at(i) & LineBits));
-            else
-                index[kept++] = index.at(i);
-        }
-        run = end;
+        for (qsizetype i = run; i < end; ++i)
+            for (qsizetype j = i + 1; j < end; ++j)
+                if (m_ids.at(lineAt(index.at(i))) == m_ids.at(lineAt(index.at(j))))
+                    doubled << lineAt(index.at(i)) << lineAt(index.at(j));
     }
-    index.resize(kept);
     for (const qsizetype line : std::as_const(doubled))
         m_ids[line] = QByteArray();
+    index.removeIf([this](quint64 entry) { return m_ids.at(lineAt(entry)).isEmpty(); });
     m_index = std::move(index);
 }
 
@@ -69,8 +73,8 @@ qsizetype TSummaryCache::lineOf(const QByteArray &uniqueId, qsizetype hint) cons
         return hint;
     const quint64 hash = hashOf(uniqueId);
     for (auto it = std::lower_bound(m_index.cbegin(), m_index.cend(), hash);
-         it != m_index.cend() && (*it & ~LineBits) == hash; ++it) {
-        const qsizetype line = qsizetype(*it & LineBits);
+         it != m_index.cend() && hashAt(*it) == hash; ++it) {
+        const qsizetype line = lineAt(*it);
         if (m_ids.at(line) == uniqueId)
             return line;
     }

@@ -21,13 +21,13 @@ void TMailSummary::compact()
     qsizetype live = 0;
     for (const QByteArrayList *list : {&Subject, &Sender, &UniqueID})
         for (qsizetype k = 1; k < list->size(); ++k) {
-            QByteArray::DataPointer &d = const_cast<QByteArray &>(list->at(k)).data_ptr();
-            if (!d.d_ptr())
+            const QByteArray &value = list->at(k);
+            const char *chunk = TStringArena::chunkStart(value);
+            if (!chunk)
                 continue;
-            live += d.size + 1;
-            const char *chunk = d.data() - d.freeSpaceAtBegin();
+            live += value.size() + 1;
             if (chunk != last)
-                chunks.insert(chunk, d.constAllocatedCapacity());
+                chunks.insert(chunk, value.capacity()); // the whole storage, not what follows the slice
             last = chunk;
         }
     qsizetype held = 0;

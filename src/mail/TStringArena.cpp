@@ -13,22 +13,28 @@ char *storageOf(const QByteArray &array)
 
 } // namespace
 
-char *TStringArena::room(qsizetype need, const QByteArray *&owner)
+const char *TStringArena::chunkStart(const QByteArray &value)
 {
-    if (need > ChunkBytes) {
-        m_block = QByteArray();
-        m_block.reserve(need);
-        owner = &m_block;
-        return storageOf(m_block);
-    }
+    // data_ptr() has no const form; nothing is changed through it.
+    QByteArray::DataPointer &d = const_cast<QByteArray &>(value).data_ptr();
+    return d.d_ptr() ? d.data() - d.freeSpaceAtBegin() : nullptr;
+}
+
+char *TStringArena::reserved(QByteArray &array, qsizetype bytes)
+{
+    array = QByteArray();
+    array.reserve(bytes);
+    return storageOf(array);
+}
+
+char *TStringArena::room(qsizetype need)
+{
     if (m_chunk.isNull() || m_used + need > m_chunk.capacity()) {
-        m_chunk = QByteArray();
-        m_chunk.reserve(ChunkBytes);
+        reserved(m_chunk, ChunkBytes);
         m_used = 0;
     }
     char *at = storageOf(m_chunk) + m_used;
     m_used += need;
-    owner = &m_chunk;
     return at;
 }
 

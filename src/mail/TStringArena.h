@@ -45,26 +45,29 @@ public:
         qsizetype need = 0;
         for (const QByteArrayView part : parts)
             need += part.size() + 1;
-        const QByteArray *owner = nullptr;
-        char *at = room(need, owner);
+        // A group larger than a chunk gets a block of its own, held by its slices alone.
+        QByteArray block;
+        const QByteArray &owner = need > ChunkBytes ? block : m_chunk;
+        char *at = need > ChunkBytes ? reserved(block, need) : room(need);
         std::array<QByteArray, N> slices;
         for (std::size_t i = 0; i < N; ++i) {
             if (!parts[i].isEmpty())
                 memcpy(at, parts[i].data(), size_t(parts[i].size()));
             at[parts[i].size()] = '\0';
-            slices[i] = sliceOf(*owner, at, parts[i].size());
+            slices[i] = sliceOf(owner, at, parts[i].size());
             at += parts[i].size() + 1;
         }
-        if (owner == &m_block)
-            m_block = QByteArray(); // held by its slices alone
         return slices;
     }
+
+    // Where the storage of `value` begins: the same for every slice of one chunk; null for an
+    // array without storage of its own.
+    static const char *chunkStart(const QByteArray &value);
 
     // Lets go of the chunk being filled; its slices keep it as long as they live.
     void release()
     {
         m_chunk = QByteArray();
-        m_block = QByteArray();
         m_used = 0;
     }
 
@@ -72,16 +75,15 @@ private:
     void swap(TStringArena &other) noexcept
     {
         m_chunk.swap(other.m_chunk);
-        m_block.swap(other.m_block);
         std::swap(m_used, other.m_used);
     }
-    // Where `need` bytes may be written: the free end of the chunk, a new chunk, or a block
-    // of their own; `owner` is set to the array whose storage that is.
-    char *room(qsizetype need, const QByteArray *&owner);
+    // Where `need` bytes (at most a chunk) may be written: the free end of the chunk, or a new one.
+    char *room(qsizetype need);
+    // `array` emptied with room for `bytes`, and where that room begins.
+    static char *reserved(QByteArray &array, qsizetype bytes);
     // `size` bytes at `at`, which lies in `owner`'s storage, as a slice sharing it.
     static QByteArray sliceOf(const QByteArray &owner, const char *at, qsizetype size);
 
     QByteArray m_chunk; // size 0: the bytes handed out lie in its capacity
-    QByteArray m_block; // a group too large for a chunk, while it is being packed
     qsizetype m_used = 0;
 };

@@ -6,21 +6,10 @@ namespace Pop3Parse {
 
 namespace {
 
-// Field n (from 1) of a line split at every space, as TPowersock::NthField gives it, without
-// copying it: replies are read by the thousand.
+// A view, not a copy: replies are read by the thousand.
 QByteArrayView field(const QByteArray &line, qint32 n)
 {
-    if (n < 1 || line.isEmpty())
-        return {};
-    qsizetype start = 0;
-    for (qint32 f = 1; f < n; ++f) {
-        const qsizetype next = line.indexOf(' ', start);
-        if (next < 0)
-            return {};
-        start = next + 1;
-    }
-    const qsizetype end = line.indexOf(' ', start);
-    return QByteArrayView(line).sliced(start, (end < 0 ? line.size() : end) - start);
+    return TPowersock::NthFieldView(line, ' ', n);
 }
 
 qint32 numberOr(QByteArrayView text, qint32 fallback)
@@ -51,6 +40,11 @@ bool positive(const QByteArray &reply)
 bool negative(const QByteArray &reply)
 {
     return field(reply, 1) == "-ERR";
+}
+
+void chopLineEnd(QByteArray &line)
+{
+    line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
 }
 
 QByteArray withoutLineEnd(const QByteArray &line)

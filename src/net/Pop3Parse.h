@@ -21,6 +21,8 @@ bool negative(const QByteArray &reply);
 
 // The line without its terminator (CR LF or a bare LF).
 QByteArray withoutLineEnd(const QByteArray &line);
+// The same in place: no copy where the line is held once.
+void chopLineEnd(QByteArray &line);
 
 // The message count of a "+OK count size" STAT reply; 0 when it is not a number.
 qint32 statCount(const QByteArray &reply);

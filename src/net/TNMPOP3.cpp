@@ -227,7 +227,7 @@ QCoro::Task<> TNMPOP3::List()
         QByteArray line;
         if (!takeListingLine(given.present ? &given : nullptr, line, budget, "listing"))
             line = co_await readReplyLine(budget, "listing");
-        line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
+        Pop3Parse::chopLineEnd(line);
         if (line == ".")
             break;
         ++received;
@@ -324,7 +324,7 @@ bool TNMPOP3::addHeaderLine(QByteArray &line)
         throw EGeneralError(QStringLiteral("The header exceeds its limit"));
     }
     // In place: the line is ours alone, so no copy is made for every header line.
-    line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
+    Pop3Parse::chopLineEnd(line);
     const bool last = line == ".";
     Summary.Header.append(std::move(line));
     return last;

@@ -116,6 +116,8 @@ public:
     // Field n (from 1) between single separators, untrimmed; empty when missing.
     static QByteArray NthField(const QByteArray &text, char separator, qint32 n);
     static QString NthField(const QString &text, QChar separator, qint32 n);
+    // The same field as a view into `text`, without a copy.
+    static QByteArrayView NthFieldView(QByteArrayView text, char separator, qint32 n);
     // 1-based position of the n-th occurrence of c; length + 1 when there are fewer, or
     // when the n-th is the last character.
     static qint32 NthCharPos(const QByteArray &text, char c, qint32 n);

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -66,20 +67,28 @@ const QHash<qint32, const char *> &errorTable()
     return table;
 }
 
+// Where field n (from 1) of `text` starts and how long it is; a length of -1 when it is missing.
 template <typename Text, typename Char>
-Text nthField(const Text &text, Char separator, qint32 n)
+std::pair<qsizetype, qsizetype> nthFieldSpan(const Text &text, Char separator, qint32 n)
 {
     if (n < 1 || text.isEmpty())
-        return {};
+        return {0, -1};
     qsizetype start = 0;
     for (qint32 field = 1; field < n; ++field) {
         const qsizetype next = text.indexOf(separator, start);
         if (next < 0)
-            return {};
+            return {0, -1};
         start = next + 1;
     }
     const qsizetype end = text.indexOf(separator, start);
-    return text.mid(start, end < 0 ? -1 : end - start);
+    return {start, (end < 0 ? text.size() : end) - start};
+}
+
+template <typename Text, typename Char>
+Text nthField(const Text &text, Char separator, qint32 n)
+{
+    const auto [start, length] = nthFieldSpan(text, separator, n);
+    return length < 0 ? Text() : text.mid(start, length);
 }
 
 template <typename Text, typename Char>
@@ -171,6 +180,12 @@ qint32 TPowersock::socketErrorNumber(QAbstractSocket::SocketError error, const Q
 QByteArray TPowersock::NthField(const QByteArray &text, char separator, qint32 n)
 {
     return nthField(text, separator, n);
+}
+
+QByteArrayView TPowersock::NthFieldView(QByteArrayView text, char separator, qint32 n)
+{
+    const auto [start, length] = nthFieldSpan(text, separator, n);
+    return length < 0 ? QByteArrayView() : text.sliced(start, length);
 }
 
 QString TPowersock::NthField(const QString &text, QChar separator, qint32 n)

@@ -3,7 +3,10 @@
 #include "core/TSummaryCache.h"
 #include "mail/TMailSummary.h"
 
+#include <QHash>
 #include <QTest>
+
+#include <utility>
 
 namespace {
 
@@ -17,6 +20,21 @@ TMailSummary summaryOf(const QByteArrayList &ids)
         s.packLine(s.UniqueID.size() - 1);
     }
     return s;
+}
+
+// Two different ids whose 32-bit hashes are equal, found by trying: some 2^16 tries, bounded
+// far above that.
+std::pair<QByteArray, QByteArray> collidingIds()
+{
+    QHash<quint32, QByteArray> seen;
+    for (int i = 0; i < (1 << 22); ++i) {
+        const QByteArray id = "id" + QByteArray::number(i);
+        const quint32 hash = quint32(qHash(id));
+        if (seen.contains(hash))
+            return {seen.value(hash), id};
+        seen.insert(hash, id);
+    }
+    return {};
 }
 
 } // namespace
@@ -55,6 +73,17 @@ private slots:
             QCOMPARE(e.Sender, " sender of " + id);
             QCOMPARE(e.UniqueID, id);
         }
+    }
+
+    // A doubled id among others of the same hash still names none of its lines.
+    void doubledIdAmongEqualHashes()
+    {
+        const auto [x, y] = collidingIds();
+        QVERIFY(!x.isEmpty());
+        TSummaryCache cache;
+        cache.keepOnly(summaryOf({x, y, x}));
+        QCOMPARE(cache.lineOf(x), qsizetype(0));
+        QCOMPARE(cache.lineOf(y), qsizetype(2));
     }
 
     void followsTheLatestLists()

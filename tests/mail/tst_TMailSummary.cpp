@@ -5,13 +5,6 @@
 
 namespace {
 
-// Where the storage of the chunk holding `value` begins.
-const char *chunkOf(const QByteArray &value)
-{
-    QByteArray::DataPointer &d = const_cast<QByteArray &>(value).data_ptr();
-    return d.data() - d.freeSpaceAtBegin();
-}
-
 // A summary of `lines` messages with distinct strings, every line packed.
 TMailSummary filled(qsizetype lines)
 {
@@ -102,7 +95,7 @@ private slots:
         for (qsizetype k = 1; k <= 2000; ++k) {
             numbers << k;
             for (const QByteArrayList *list : {&s.Subject, &s.Sender, &s.UniqueID})
-                chunks.insert(chunkOf(list->at(k)));
+                chunks.insert(TStringArena::chunkStart(list->at(k)));
         }
         expectLines(s, numbers);
         // Some 60 bytes a line: a chunk holds hundreds of lines.
@@ -125,7 +118,7 @@ private slots:
         QCOMPARE(s.UniqueID.at(4), QByteArray("big\r\n"));
         QCOMPARE(s.Subject.at(5), QByteArray(" after"));
         // The small lines go on filling the chunk they were filling.
-        QCOMPARE(chunkOf(s.Subject.at(5)), chunkOf(s.Subject.at(3)));
+        QCOMPARE(TStringArena::chunkStart(s.Subject.at(5)), TStringArena::chunkStart(s.Subject.at(3)));
     }
 
     void copiesNeverWriteOverEachOther()
@@ -156,12 +149,12 @@ private slots:
                 s.removeLine(k);
         for (qsizetype k = 300; k <= 3000; k += 300)
             kept << k;
-        const char *before = chunkOf(s.Subject.at(1));
+        const char *before = TStringArena::chunkStart(s.Subject.at(1));
         s.compact();
         expectLines(s, kept);
-        QVERIFY(chunkOf(s.Subject.at(1)) != before);
+        QVERIFY(TStringArena::chunkStart(s.Subject.at(1)) != before);
         for (qsizetype k = 1; k <= 10; ++k)
-            QCOMPARE(chunkOf(s.UniqueID.at(k)), chunkOf(s.Subject.at(1)));
+            QCOMPARE(TStringArena::chunkStart(s.UniqueID.at(k)), TStringArena::chunkStart(s.Subject.at(1)));
 
         // Lines that fill their chunks stay where they are.
         TMailSummary full = filled(3000);
