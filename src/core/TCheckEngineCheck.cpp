@@ -223,13 +223,14 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
             cache->clear();
         }
         // Deletions take effect at a successful QUIT only; until then the queue stays for the
-        // next check and nothing is logged or counted.
+        // next check and nothing is logged or counted. A session that sent no DELE does not
+        // wait for QUIT's reply.
         bool committed = false;
         if (pop) {
             try {
                 qCDebug(lcCheck) << "account" << at() << "quit";
                 const bool connected = pop->Connected();
-                co_await pop->Disconnect();
+                co_await pop->Leave();
                 committed = connected;
             } catch (...) {
                 qCDebug(lcCheck) << "account" << at() << "quit failed:" << Log::currentError();

@@ -395,6 +395,32 @@ QCoro::Task<> TNMPOP3::Disconnect()
         rejected(reply);
 }
 
+QCoro::Task<> TNMPOP3::Leave()
+{
+    if (!Connected() || commandCount("DELE") > 0) {
+        co_await Disconnect();
+        co_return;
+    }
+    dropLoginListings();
+    m_listedSizes = {};
+    QPointer<TNMPOP3> self(this);
+    const QByteArray quit("QUIT");
+    countVerb(quit);
+    qCDebug(lcPop3) << "sent:" << loggable(quit) << "(its reply not awaited)";
+    std::exception_ptr failure;
+    try {
+        // Returns once the socket took the line: closing then sends it before the end.
+        co_await Writeln(quit);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!self)
+        std::rethrow_exception(failure ? failure : std::make_exception_ptr(EAbortError("Socket send aborted")));
+    closeConnection();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 QCoro::Task<QByteArray> TNMPOP3::Transaction(QByteArray command)
 {
     countCommand(command);

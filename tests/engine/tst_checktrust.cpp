@@ -60,6 +60,8 @@ class TestCheckTrust : public QObject
 private slots:
     void deletions_data();
     void deletions();
+    void quitUnansweredWithoutDeletions_data();
+    void quitUnansweredWithoutDeletions();
     void refusedListing_data();
     void refusedListing();
     void madeUpCounts_data();
@@ -157,6 +159,36 @@ void TestCheckTrust::deletions()
     }
     // A committed deletion leaves the lists as the server keeps them.
     QCOMPARE(s.Subject.size(), count + 1);
+}
+
+void TestCheckTrust::quitUnansweredWithoutDeletions_data()
+{
+    QTest::addColumn<bool>("pipelined");
+    QTest::newRow("one at a time") << false;
+    QTest::newRow("pipelined") << true;
+}
+
+void TestCheckTrust::quitUnansweredWithoutDeletions()
+{
+    // With nothing deleted, QUIT's reply could change nothing: the check ends once QUIT is out,
+    // long before the minute a wait for the reply would take against a server that never answers.
+    QFETCH(bool, pipelined);
+    ScriptServer server;
+    QVERIFY(server.setScript(login(pipelined ? Pipelining : NoCapa) + Listing + reads(pipelined, UniqueIds) +
+                             "C: QUIT\nHOLD\n"));
+    QVERIFY(server.listen());
+    EngineFixture fx;
+    TCheckEngine &w = startOn(fx, server);
+
+    const QCoro::Task<> checking = w.checkmail(1, w.Accounts.slot(1).Pop3);
+    QTRY_VERIFY_WITH_TIMEOUT(checking.isReady(), 20000);
+
+    QVERIFY2(server.errors().isEmpty(), qPrintable(server.errors().join(u'\n')));
+    QCOMPARE(w.Accounts.data(1).MailCount, 3);
+    QCOMPARE(w.Accounts.data(1).LastError, QString());
+    QCOMPARE(w.Accounts.slot(1).MailSummary->Subject.size(), 4);
+    QVERIFY(!w.Accounts.slot(1).Pop3->Connected());
+    QTRY_COMPARE_WITH_TIMEOUT(server.received().value(server.received().size() - 1), QByteArray("QUIT"), 5000);
 }
 
 void TestCheckTrust::refusedListing_data()
