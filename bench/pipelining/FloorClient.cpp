@@ -8,7 +8,18 @@
 #include <QTimer>
 
 #include <cstring>
-#include <ctime>
+
+#include <sys/resource.h>
+
+double processCpu()
+{
+    static const QByteArray which = qgetenv("VORLO_BENCH_CPU");
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    const double user = double(u.ru_utime.tv_sec) + double(u.ru_utime.tv_usec) / 1e6;
+    const double system = double(u.ru_stime.tv_sec) + double(u.ru_stime.tv_usec) / 1e6;
+    return which == "user" ? user : which == "system" ? system : user + system;
+}
 
 FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands, const QList<FloorStep> &steps)
 {
@@ -66,7 +77,7 @@ FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands, const QLis
             }
         }
     });
-    const std::clock_t cpu0 = std::clock();
+    const double cpu0 = processCpu();
     QElapsedTimer wall;
     wall.start();
     if (tls)
@@ -76,6 +87,6 @@ FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands, const QLis
     bound.start(300000);
     loop.exec();
     run.wall = double(wall.nsecsElapsed()) / 1e9;
-    run.cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
+    run.cpu = processCpu() - cpu0;
     return run;
 }

@@ -23,6 +23,10 @@ struct FloorStep
     bool multiLine = false; // the reply ends with a "." line
 };
 
+// Seconds of CPU this process used so far: user and system time, or only one of them where
+// VORLO_BENCH_CPU says "user" or "system" (to see where a difference lies).
+double processCpu();
+
 // `steps` go out one at a time, each after the reply to the one before; `commands` then in one
 // write. Without steps it is the floor described above.
 FloorRun runFloor(quint16 port, bool tls, const QByteArray &commands, const QList<FloorStep> &steps = {});

@@ -57,7 +57,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 
 namespace {
@@ -69,11 +68,6 @@ double median(QList<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.isEmpty() ? 0 : v.at(v.size() / 2);
-}
-
-double cpuNow()
-{
-    return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
 bool runScript(const QStringList &args, bool plainOnly)
@@ -184,12 +178,12 @@ void checkRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, i
             Figures &fig = pass == 0 ? out.first : out.repeat;
             if (proxy)
                 proxy->resetRoundTrips();
-            const double cpu0 = cpuNow();
+            const double cpu0 = processCpu();
             QElapsedTimer t;
             t.start();
             syncWait(engine.checkmail(1, pop));
             fig.wall << double(t.nsecsElapsed()) / 1e9;
-            fig.cpu << cpuNow() - cpu0;
+            fig.cpu << processCpu() - cpu0;
             if (proxy)
                 fig.roundTrips = proxy->roundTrips();
             if (engine.Accounts.data(1).MailCount != messages || !engine.Accounts.data(1).LastError.isEmpty())

@@ -7,7 +7,7 @@ namespace Pop3Parse {
 namespace {
 
 // A view, not a copy: replies are read by the thousand.
-QByteArrayView field(const QByteArray &line, qint32 n)
+QByteArrayView field(QByteArrayView line, qint32 n)
 {
     return TPowersock::NthFieldView(line, ' ', n);
 }
@@ -23,6 +23,15 @@ qint32 number(QByteArrayView text)
 {
     qint32 value = 0;
     return TPowersock::readInt(text, &value) ? value : TPowersock::StrToInt(text.toByteArray());
+}
+
+// CR LF 2, a bare LF 1, else 0: looked at directly, as every line of a check passes here.
+qsizetype lineEndLength(QByteArrayView line)
+{
+    const qsizetype n = line.size();
+    if (n == 0 || line.at(n - 1) != '\n')
+        return 0;
+    return n > 1 && line.at(n - 2) == '\r' ? 2 : 1;
 }
 
 } // namespace
@@ -44,16 +53,19 @@ bool negative(const QByteArray &reply)
 
 void chopLineEnd(QByteArray &line)
 {
-    line.chop(line.endsWith("\r\n") ? 2 : line.endsWith('\n') ? 1 : 0);
+    if (const qsizetype end = lineEndLength(line))
+        line.chop(end);
+}
+
+QByteArrayView withoutLineEnd(QByteArrayView line)
+{
+    return line.chopped(lineEndLength(line));
 }
 
 QByteArray withoutLineEnd(const QByteArray &line)
 {
-    if (line.endsWith("\r\n"))
-        return line.chopped(2);
-    if (line.endsWith('\n'))
-        return line.chopped(1);
-    return line;
+    const qsizetype end = lineEndLength(line);
+    return end ? line.chopped(end) : line;
 }
 
 qint32 statCount(const QByteArray &reply)
@@ -61,13 +73,13 @@ qint32 statCount(const QByteArray &reply)
     return numberOr(field(reply, 2), 0);
 }
 
-Listed sizeLine(const QByteArray &line)
+Listed sizeLine(QByteArrayView line)
 {
     const qint32 message = number(field(line, 1));
     return {message, number(field(line, 2))};
 }
 
-Listed sizeLineOrZero(const QByteArray &line)
+Listed sizeLineOrZero(QByteArrayView line)
 {
     return {numberOr(field(line, 1), 0), numberOr(field(line, 2), 0)};
 }
@@ -77,7 +89,7 @@ qint32 sizeReply(const QByteArray &reply)
     return number(field(reply, 3).trimmed());
 }
 
-ListedId idLine(const QByteArray &line)
+ListedId idLine(QByteArrayView line)
 {
     return {numberOr(field(line, 1), -1), field(line, 2).toByteArray()};
 }
@@ -91,10 +103,11 @@ std::optional<QByteArray> uniqueIdReply(const QByteArray &reply)
 
 void takeHeaderField(TSummary &summary, const QByteArray &raw)
 {
+    // One copy of the value only, without its name and line end.
     if (raw.startsWith("Subject:"))
-        summary.Subject = withoutLineEnd(raw).mid(8);
+        summary.Subject = withoutLineEnd(QByteArrayView(raw)).sliced(8).toByteArray();
     else if (raw.startsWith("From:"))
-        summary.From = withoutLineEnd(raw).mid(5);
+        summary.From = withoutLineEnd(QByteArrayView(raw)).sliced(5).toByteArray();
     else if (raw.startsWith("Message-ID:"))
         // A bounded id: it is stored with every summary and compared on each check.
         summary.MessageId = raw.mid(12, 256);

@@ -21,6 +21,7 @@ bool negative(const QByteArray &reply);
 
 // The line without its terminator (CR LF or a bare LF).
 QByteArray withoutLineEnd(const QByteArray &line);
+QByteArrayView withoutLineEnd(QByteArrayView line);
 // The same in place: no copy where the line is held once.
 void chopLineEnd(QByteArray &line);
 
@@ -35,9 +36,9 @@ struct Listed
 };
 // A size listing line "n size" (without its line end); raises EGeneralError naming the
 // field that is not a number.
-Listed sizeLine(const QByteArray &line);
+Listed sizeLine(QByteArrayView line);
 // The same with 0 for a field that is not a number.
-Listed sizeLineOrZero(const QByteArray &line);
+Listed sizeLineOrZero(QByteArrayView line);
 // The size of a "+OK n size" reply to "LIST n"; raises EGeneralError when it is no number.
 qint32 sizeReply(const QByteArray &reply);
 
@@ -48,7 +49,7 @@ struct ListedId
     qint32 number = -1;
     QByteArray id;
 };
-ListedId idLine(const QByteArray &line);
+ListedId idLine(QByteArrayView line);
 // The id of a "+OK n id" reply to "UIDL n"; none unless the reply is positive.
 std::optional<QByteArray> uniqueIdReply(const QByteArray &reply);
 

@@ -224,10 +224,13 @@ QCoro::Task<> TNMPOP3::List()
     qint32 received = 0;
     std::exception_ptr failure;
     for (;;) {
-        QByteArray line;
-        if (!takeListingLine(given.present ? &given : nullptr, line, budget, "listing"))
-            line = co_await readReplyLine(budget, "listing");
-        Pop3Parse::chopLineEnd(line);
+        QByteArray held;
+        QByteArrayView line;
+        if (!takeListingLine(given.present ? &given : nullptr, held, line, budget, "listing")) {
+            held = co_await readReplyLine(budget, "listing");
+            line = held;
+        }
+        line = Pop3Parse::withoutLineEnd(line);
         if (line == ".")
             break;
         ++received;

@@ -193,7 +193,8 @@ private:
         QByteArray lines;             // as received, up to and including the "." line
         qsizetype next = 0;           // read position in `lines`
         std::exception_ptr failure;   // raised by the operation that takes the listing
-        QByteArray takeLine();
+        // A view into `lines`, line end included; empty at the end of `lines`.
+        QByteArrayView takeLine();
     };
     // One listing of the pipelined login: its status line and, when accepted, its lines.
     [[nodiscard]] QCoro::Task<> readLoginListing(LoginListing &listing, const char *what);
@@ -202,7 +203,9 @@ private:
     [[nodiscard]] QCoro::Task<QByteArray> listingStatus(LoginListing &from, LoginListing &given, QByteArray command);
     // The next line of a listing that needs no wait: from what the login read (`given`), else
     // from what the connection holds. False when the caller must wait with readReplyLine.
-    bool takeListingLine(LoginListing *given, QByteArray &line, qint64 &budget, const char *what);
+    // `line` views `given` or `held`, which keeps a line taken from the connection.
+    bool takeListingLine(LoginListing *given, QByteArray &held, QByteArrayView &line, qint64 &budget,
+                         const char *what);
     void dropLoginListings();
 
     bool m_busy = false;

@@ -95,19 +95,24 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
     }
 }
 
-QByteArray TNMPOP3::LoginListing::takeLine()
+QByteArrayView TNMPOP3::LoginListing::takeLine()
 {
     const qsizetype end = lines.indexOf('\n', next);
     const qsizetype stop = end < 0 ? lines.size() : end + 1;
-    QByteArray line = lines.mid(next, stop - next);
+    const QByteArrayView line = QByteArrayView(lines).sliced(next, stop - next);
     next = stop;
     return line;
 }
 
-bool TNMPOP3::takeListingLine(LoginListing *given, QByteArray &line, qint64 &budget, const char *what)
+bool TNMPOP3::takeListingLine(LoginListing *given, QByteArray &held, QByteArrayView &line, qint64 &budget,
+                              const char *what)
 {
-    if (!given)
-        return takeReplyLine(line, budget, what);
+    if (!given) {
+        if (!takeReplyLine(held, budget, what))
+            return false;
+        line = held;
+        return true;
+    }
     line = given->takeLine();
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));

@@ -255,9 +255,12 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     ids.reserve(qsizetype(qBound(0, MailCount, 1 << 16)) + 1);
     bool agrees = true;
     for (;;) {
-        QByteArray raw;
-        if (!takeListingLine(given.present ? &given : nullptr, raw, budget, "id listing"))
-            raw = co_await readReplyLine(budget, "id listing");
+        QByteArray held;
+        QByteArrayView raw;
+        if (!takeListingLine(given.present ? &given : nullptr, held, raw, budget, "id listing")) {
+            held = co_await readReplyLine(budget, "id listing");
+            raw = held;
+        }
         if (withoutLineEnd(raw) == ".")
             break;
         if (!agrees)

@@ -94,7 +94,8 @@ bool TPowersock::takeBufferedLine(QByteArray &line)
     if (!sock->canReadLine())
         return false;
     // The bound counts a terminating NUL: BufferSize + 1 reads up to BufferSize bytes.
-    m_lineBuffer.resize(BufferSize + 1);
+    if (m_lineBuffer.size() != BufferSize + 1)
+        m_lineBuffer.resize(BufferSize + 1);
     const qint64 got = sock->readLine(m_lineBuffer.data(), BufferSize + 1);
     if (got <= 0)
         return false;
