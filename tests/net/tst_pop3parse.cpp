@@ -161,6 +161,9 @@ void TstPop3Parse::headerFields_data()
                                        << QByteArray(" b") << QByteArray();
     QTest::newRow("empty value") << QByteArrayList{"Subject:\r\n"} << QByteArray("") << QByteArray()
                                  << QByteArray();
+    // Only LF or CR LF ends a line: a lone CR is part of the value.
+    QTest::newRow("no line end, lone CR") << QByteArrayList{"Subject: plain", "From: x\r"} << QByteArray(" plain")
+                                          << QByteArray(" x\r") << QByteArray();
 }
 
 void TstPop3Parse::headerFields()
