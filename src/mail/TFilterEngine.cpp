@@ -59,15 +59,20 @@ bool matches(const TFilter &rule, const TMailSummary &summary, qsizetype m)
         return TMailSummary::lineOf(summary.Sender, m).contains(rule.Argument);
     case TFilterEngine::SenderDoesNotContain:
         return !TMailSummary::lineOf(summary.Sender, m).contains(rule.Argument);
-    case TFilterEngine::SubjectIs:
-        // The subject keeps the blank that followed "Subject:".
-        return TMailSummary::lineOf(summary.Subject, m) == ' ' + rule.Argument;
+    case TFilterEngine::SubjectIs: {
+        // The subject keeps the blank that followed "Subject:". Compared in place: no text is
+        // built per message.
+        const QByteArray subject = TMailSummary::lineOf(summary.Subject, m);
+        return subject.startsWith(' ') && QByteArrayView(subject).sliced(1) == rule.Argument;
+    }
     case TFilterEngine::SubjectContains:
         return TMailSummary::lineOf(summary.Subject, m).contains(rule.Argument);
     case TFilterEngine::SubjectDoesNotContain:
         return !TMailSummary::lineOf(summary.Subject, m).contains(rule.Argument);
-    case TFilterEngine::SizeIs:
-        return TMailSummary::lineOf(summary.Size, m) == rule.Argument + " kB";
+    case TFilterEngine::SizeIs: {
+        const QByteArray size = TMailSummary::lineOf(summary.Size, m);
+        return size.endsWith(" kB") && QByteArrayView(size).chopped(3) == rule.Argument;
+    }
     case TFilterEngine::SizeIsSmallerThan: {
         const qint32 argument = argumentNumber(rule.Argument);
         return sizeInKb(TMailSummary::lineOf(summary.Size, m)) < argument;
