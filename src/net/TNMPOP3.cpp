@@ -70,7 +70,15 @@ bool TNMPOP3::takeReplyLine(QByteArray &line, qint64 &budget, const char *what)
     return true;
 }
 
-void TNMPOP3::chargeLine(const QByteArray &line, qint64 &budget, const char *what)
+bool TNMPOP3::takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what)
+{
+    if (!takeBufferedLine(line))
+        return false;
+    chargeLine(line, budget, what);
+    return true;
+}
+
+void TNMPOP3::chargeLine(QByteArrayView line, qint64 &budget, const char *what)
 {
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));

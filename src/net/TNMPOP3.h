@@ -160,8 +160,10 @@ private:
     // The same for a line already received, without a wait; false when there is none, so
     // the loops over many lines pay for a suspension only where they wait.
     bool takeReplyLine(QByteArray &line, qint64 &budget, const char *what);
+    // The same as a view, good until the next read (TPowersock::takeBufferedLine).
+    bool takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what);
     // Counts a line against the budget; raises for no line (the server went) or too many bytes.
-    void chargeLine(const QByteArray &line, qint64 &budget, const char *what);
+    void chargeLine(QByteArrayView line, qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
     [[nodiscard]] QCoro::Task<> readHeader();
     // The parts of readHeader, so that a header already received is read without suspending:

@@ -80,9 +80,13 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
         if (accepted(listing.status)) {
             qint64 budget = ListLimit;
             for (;;) {
-                QByteArray line;
-                if (!takeReplyLine(line, budget, what))
-                    line = co_await readReplyLine(budget, what);
+                // A view of a line already received: it is copied into the listing at once.
+                QByteArray held;
+                QByteArrayView line;
+                if (!takeReplyLine(line, budget, what)) {
+                    held = co_await readReplyLine(budget, what);
+                    line = held;
+                }
                 listing.lines += line;
                 if (withoutLineEnd(line) == ".")
                     break;

@@ -143,8 +143,10 @@ void TPowersock::dropSocket(bool notify)
         else
             old->deleteLater();
     }
-    // Between checks an idle component holds no line buffer.
-    m_lineBuffer = {};
+    // Between checks an idle component holds no input buffer; what it held came over the
+    // connection now closed.
+    m_input = {};
+    m_inputAt = 0;
     m_pendingError = 0;
     // The reasons of a failed handshake stay for StartTLS to report.
     m_tlsDone = m_tlsFailed = false;

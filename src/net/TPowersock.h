@@ -151,6 +151,9 @@ protected:
     // the cost of one); false when no whole line is there. Raises as ReadLn does for a line
     // longer than BufferSize.
     bool takeBufferedLine(QByteArray &line);
+    // The same as a view of the input, good until the next read of this component: for a
+    // line that is looked at or copied on at once.
+    bool takeBufferedLine(QByteArrayView &line);
     // Reads one reply line into LastReply and ReplyNumber, as Transaction does after sending.
     [[nodiscard]] QCoro::Task<QByteArray> readReply();
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
@@ -196,6 +199,11 @@ private:
     [[nodiscard]] QCoro::Task<> captureChunks(std::function<void(const QByteArray &)> sink, qint64 limit, const qint64 *have,
                                 const char *abortText);
     void initSocketLayer();
+    qsizetype pendingInput() const { return m_input.size() - m_inputAt; }
+    // Appends what the socket holds to the input; false when it held nothing.
+    bool pullInput();
+    // Drops the connection and raises for a line that would pass BufferSize.
+    [[noreturn]] void lineTooLong();
 
     TThreadTimer *m_timer = nullptr;
     QSslSocket *m_socket = nullptr;
@@ -205,7 +213,10 @@ private:
     bool m_lookupDone = false;
     qint32 m_pendingError = 0;      // table number of the socket's last error
     bool m_canceled = false;
-    QByteArray m_lineBuffer; // ReadLn's, reused for every line
+    // What was read from the socket and not yet taken, from m_inputAt: the socket is read in
+    // bulk and lines are cut from here, not asked of the socket one by one.
+    QByteArray m_input;
+    qsizetype m_inputAt = 0;
     bool m_succeeded = false;
     bool m_timedOut = false;
     bool m_connected = false;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSslSocket>
 
+#include <cstring>
 
 namespace {
 
@@ -88,22 +89,65 @@ QCoro::Task<> TPowersock::Writeln(QByteArray text)
     co_await Write(text + "\r\n");
 }
 
-bool TPowersock::takeBufferedLine(QByteArray &line)
+bool TPowersock::pullInput()
 {
     QSslSocket *sock = m_socket;
-    if (!sock->canReadLine())
+    const qint64 available = sock->bytesAvailable();
+    if (available <= 0)
         return false;
-    // The bound counts a terminating NUL: BufferSize + 1 reads up to BufferSize bytes.
-    if (m_lineBuffer.size() != BufferSize + 1)
-        m_lineBuffer.resize(BufferSize + 1);
-    const qint64 got = sock->readLine(m_lineBuffer.data(), BufferSize + 1);
-    if (got <= 0)
-        return false;
-    line = QByteArray(m_lineBuffer.constData(), got);
-    if (line.endsWith('\n'))
-        return true;
+    // What is left is at most a part of a line: moved to the front, it is never copied twice.
+    const qsizetype pending = pendingInput();
+    if (m_inputAt > 0) {
+        if (pending > 0)
+            std::memmove(m_input.data(), m_input.constData() + m_inputAt, size_t(pending));
+        m_input.resize(pending);
+        m_inputAt = 0;
+    }
+    m_input.resize(pending + available);
+    const qint64 got = sock->read(m_input.data() + pending, available);
+    m_input.resize(pending + qMax<qint64>(got, 0));
+    return got > 0;
+}
+
+void TPowersock::lineTooLong()
+{
+    // The rest of the line is still in the stream; nothing after it can be trusted, so the
+    // connection goes.
     RequestCloseSocket();
     throw ESockError(QStringLiteral("Line longer than %1 bytes").arg(BufferSize));
+}
+
+bool TPowersock::takeBufferedLine(QByteArray &line)
+{
+    QByteArrayView view;
+    if (!takeBufferedLine(view))
+        return false;
+    line = view.toByteArray();
+    return true;
+}
+
+bool TPowersock::takeBufferedLine(QByteArrayView &line)
+{
+    // Bytes before `scanned` (counted from the first pending byte) hold no line end.
+    qsizetype scanned = 0;
+    for (;;) {
+        const char *from = m_input.constData() + m_inputAt;
+        const qsizetype pending = pendingInput();
+        const void *end = pending > scanned ? std::memchr(from + scanned, '\n', size_t(pending - scanned)) : nullptr;
+        if (end) {
+            const qsizetype length = static_cast<const char *>(end) - from + 1;
+            if (length > BufferSize)
+                lineTooLong();
+            line = QByteArrayView(from, length);
+            m_inputAt += length;
+            return true;
+        }
+        if (pending >= BufferSize)
+            lineTooLong();
+        scanned = pending;
+        if (!pullInput())
+            return false;
+    }
 }
 
 QCoro::Task<QByteArray> TPowersock::ReadLn()
@@ -119,33 +163,16 @@ QCoro::Task<QByteArray> TPowersock::ReadLn()
     QByteArray line;
     for (;;) {
         QSslSocket *sock = m_socket;
-        while (sock->bytesAvailable() > 0) {
-            const qint64 room = BufferSize - line.size();
-            if (sock->canReadLine()) {
-                // Into a buffer kept for the connection: a fresh 64 KiB array for every line,
-                // shrunk to the line, costs more than reading it. The bound counts a
-                // terminating NUL: room + 1 reads up to room bytes.
-                m_lineBuffer.resize(room + 1);
-                const qint64 got = sock->readLine(m_lineBuffer.data(), room + 1);
-                if (got > 0) {
-                    line.append(m_lineBuffer.constData(), got);
-                    if (m_lineBuffer.at(got - 1) == '\n') {
-                        stopWaiting();
-                        co_return line;
-                    }
-                } else {
-                    break; // nothing readable after all: wait for the next event
-                }
-            } else {
-                line += sock->read(room);
-            }
-            if (line.size() >= BufferSize) {
-                // The rest of the line is still in the stream; nothing after it can be
-                // trusted, so the connection goes.
-                stopWaiting();
-                RequestCloseSocket();
-                throw ESockError(QStringLiteral("Line longer than %1 bytes").arg(BufferSize));
-            }
+        bool whole = false;
+        try {
+            whole = takeBufferedLine(line);
+        } catch (...) {
+            stopWaiting();
+            throw;
+        }
+        if (whole) {
+            stopWaiting();
+            co_return line;
         }
         if (sock->state() != QAbstractSocket::ConnectedState) {
             // Closed by the peer or replaced by RequestCloseSocket: an empty line.
@@ -237,7 +264,15 @@ QCoro::Task<> TPowersock::captureChunks(std::function<void(const QByteArray &)> 
     QPointer<TPowersock> guard(this);
     while (!m_canceled && (limit < 0 || *have < limit)) {
         QSslSocket *sock = m_socket;
-        const QByteArray chunk = sock->bytesAvailable() > 0 ? sock->read(BufferSize) : QByteArray();
+        QByteArray chunk;
+        if (pendingInput() > 0) {
+            // What came with the last line read goes first.
+            const qsizetype n = qMin<qsizetype>(pendingInput(), BufferSize);
+            chunk = m_input.mid(m_inputAt, n);
+            m_inputAt += n;
+        } else if (sock->bytesAvailable() > 0) {
+            chunk = sock->read(BufferSize);
+        }
         if (!chunk.isEmpty()) {
             sink(chunk);
             BytesRecvd += qint32(chunk.size());
@@ -323,12 +358,14 @@ QCoro::Task<> TPowersock::SendFile(QString path)
 bool TPowersock::DataAvailable()
 {
     StatusMessage(8, "Data Available");
-    return m_socket && m_socket->bytesAvailable() > 0;
+    return pendingInput() > 0 || (m_socket && m_socket->bytesAvailable() > 0);
 }
 
 void TPowersock::ClearInput()
 {
     StatusMessage(8, "Clearing Input");
+    m_input.resize(0);
+    m_inputAt = 0;
     if (m_socket && m_socket->bytesAvailable() > 0)
         m_socket->read(BufferSize);
 }

@@ -67,7 +67,7 @@ QCoro::Task<> TPowersock::StartTLS(QByteArray certFingerprint)
         throw ESockError("TLS is not available");
     // Bytes that came in the clear before the handshake would later read as if they
     // were protected (an injection by whoever sits in the path): refuse them.
-    if (m_socket->bytesAvailable() > 0) {
+    if (pendingInput() > 0 || m_socket->bytesAvailable() > 0) {
         RequestCloseSocket();
         throw ESockError("Unexpected data before the TLS handshake");
     }

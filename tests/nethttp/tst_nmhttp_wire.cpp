@@ -160,6 +160,11 @@ void TstNmhttpWire::response_data()
         << scriptFor("RAW HTTP/1.0 200 OK\\nServer: x\\n\\n\nCHUNKS 3 20 abcdefgh\\r\\nij\nDELAY 50\nRAW kl")
         << 0 << "" << qint16(200) << QByteArray("abcdefgh\r\nijkl") << QByteArray("HTTP/1.0 200 OK\nServer: x\n\n")
         << 1 << 0 << QByteArray();
+    // Head and body in one write: the body read after the head's lines is not lost.
+    QTest::newRow("head and body in one piece")
+        << scriptFor("RAW HTTP/1.0 200 OK\\r\\nContent-Length: 5\\r\\n\\r\\nhello") << 0 << "" << qint16(200)
+        << QByteArray("hello") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n") << 1 << 0
+        << QByteArray();
     QTest::newRow("404") << scriptFor("S: HTTP/1.0 404 Not Found\nS:\nRAW <h1>gone</h1>") << 0 << ""
                          << qint16(404) << QByteArray("<h1>gone</h1>") << QByteArray("HTTP/1.0 404 Not Found\r\n\r\n")
                          << 0 << 1 << QByteArray();
