@@ -46,7 +46,7 @@
 // only reading; at 100 messages the fixed cost of a check dominates, for the floor as well.
 // Counted exactly (valgrind --tool=callgrind --toggle-collect='*checkRuns*', 1 run of 10,000
 // messages: a first and a repeat check, plain and tls), the four checks took 546.5 million
-// instructions then and 347.7 million now; the floor's four runs 96.8 million (toggled on
+// instructions then and 335.0 million now; the floor's four runs 96.8 million (toggled on
 // '*floorRuns*'), most of them decrypting.
 #include "fixtures/SyncWait.h"
 #include "DelayProxy.h"

@@ -178,7 +178,7 @@ private:
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);
     // A verb already in capitals.
-    void countVerb(const QByteArray &verb) { ++m_commandCounts[verb]; }
+    void countVerb(const QByteArray &verb, qint32 times = 1) { m_commandCounts[verb] += times; }
     // Files a listed size by message; false for a number the box cannot hold, one not yet
     // reached by the lines received (`received`), or one listed before (the first wins).
     bool keepListedSize(qint32 msg, qint32 size, qint32 received);

@@ -8,6 +8,10 @@
 
 #include <QPointer>
 
+#include <array>
+#include <charconv>
+#include <iterator>
+
 using Pop3Replies::accepted;
 using Pop3Replies::rejected;
 using Pop3Replies::withoutLineEnd;
@@ -43,6 +47,8 @@ public:
         if (m_inFlight > 0 && m_window - m_inFlightBytes < m_window / 4)
             return;
         QByteArray text;
+        // Counted per verb once a write is made up, not hashed per command.
+        std::array<qint32, 3> sent{};
         while (m_sent < m_commands.size()) {
             Command &c = m_commands[m_sent];
             if (c.dropped) {
@@ -50,7 +56,10 @@ public:
                 continue;
             }
             const qsizetype start = text.size();
-            text.append(verbOf(c.kind)).append(' ').append(QByteArray::number(c.number));
+            // The number written in place: no array for it per command.
+            char digits[16];
+            const std::to_chars_result number = std::to_chars(std::begin(digits), std::end(digits), c.number);
+            text.append(verbOf(c.kind)).append(' ').append(digits, number.ptr - digits);
             if (c.kind == Kind::Top)
                 text.append(" 0");
             text.append("\r\n");
@@ -62,11 +71,14 @@ public:
             }
             ++m_sent;
             c.bytes = bytes;
-            m_pop.countVerb(verbOf(c.kind));
+            ++sent[std::size_t(c.kind)];
             qCDebug(lcPop3) << "sent:" << QByteArrayView(text).sliced(start, bytes - 2);
             ++m_inFlight;
             m_inFlightBytes += bytes;
         }
+        for (const Kind kind : {Kind::Top, Kind::Size, Kind::Uidl})
+            if (sent[std::size_t(kind)] > 0)
+                m_pop.countVerb(verbOf(kind), sent[std::size_t(kind)]);
         if (!text.isEmpty())
             m_pop.queueSend(text);
     }
