@@ -7,6 +7,9 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QHash>
+#include <QSet>
+
+#include <utility>
 
 namespace {
 
@@ -16,6 +19,8 @@ const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 
 // The freedesktop notification service on the session bus. Each key keeps the id of its last
 // notification, which the next one replaces; a call that fails (no service) goes to the fallback.
+// The id comes with the service's answer, so a key's next notification waits for it: sent
+// earlier it would stand beside the last instead of replacing it. Only the newest waits.
 class FreedesktopNotifier : public DesktopNotifier
 {
     Q_OBJECT
@@ -36,22 +41,11 @@ public:
             fallBack(title, body);
             return;
         }
-        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-        // Servers may read the body as markup: header text must show as written, never as tags.
-        call << QStringLiteral("Vorlo") << m_ids.value(key, 0u) << QStringLiteral("mail-unread") << title
-             << body.toHtmlEscaped() << QStringList{QStringLiteral("default"), QStringLiteral("Open")}
-             << QVariantMap{{QStringLiteral("category"), QStringLiteral("email.arrived")}} << qint32(-1);
-        auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, key, title, body](QDBusPendingCallWatcher *w) {
-            w->deleteLater();
-            const QDBusPendingReply<uint> reply = *w;
-            if (reply.isError()) {
-                qCDebug(lcUi) << "no notification service:" << reply.error().message();
-                fallBack(title, body);
-                return;
-            }
-            m_ids.insert(key, reply.value());
-        });
+        if (m_asking.contains(key)) {
+            m_waiting.insert(key, {title, body});
+            return;
+        }
+        send(bus, key, title, body);
     }
 
 private slots:
@@ -69,6 +63,32 @@ private slots:
     }
 
 private:
+    void send(QDBusConnection &bus, quint64 key, const QString &title, const QString &body)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
+        // Servers may read the body as markup: header text must show as written, never as tags.
+        call << QStringLiteral("Vorlo") << m_ids.value(key, 0u) << QStringLiteral("mail-unread") << title
+             << body.toHtmlEscaped() << QStringList{QStringLiteral("default"), QStringLiteral("Open")}
+             << QVariantMap{{QStringLiteral("category"), QStringLiteral("email.arrived")}} << qint32(-1);
+        m_asking.insert(key);
+        auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, key, title, body](QDBusPendingCallWatcher *w) {
+            w->deleteLater();
+            m_asking.remove(key);
+            const QDBusPendingReply<uint> reply = *w;
+            if (reply.isError()) {
+                qCDebug(lcUi) << "no notification service:" << reply.error().message();
+                fallBack(title, body);
+            } else {
+                m_ids.insert(key, reply.value());
+            }
+            if (m_waiting.contains(key)) {
+                const auto [nextTitle, nextBody] = m_waiting.take(key);
+                show(key, nextTitle, nextBody);
+            }
+        });
+    }
+
     void fallBack(const QString &title, const QString &body)
     {
         if (m_fallback)
@@ -77,6 +97,9 @@ private:
 
     Fallback m_fallback;
     QHash<quint64, uint> m_ids;
+    // Keys whose call is unanswered, and the newest title and body each of them waits with.
+    QSet<quint64> m_asking;
+    QHash<quint64, std::pair<QString, QString>> m_waiting;
 };
 
 } // namespace
