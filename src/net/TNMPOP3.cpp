@@ -64,9 +64,10 @@ QCoro::Task<QByteArray> TNMPOP3::readReplyLine(qint64 &budget, const char *what)
 
 bool TNMPOP3::takeReplyLine(QByteArray &line, qint64 &budget, const char *what)
 {
-    if (!takeBufferedLine(line))
+    QByteArrayView view;
+    if (!takeReplyLine(view, budget, what))
         return false;
-    chargeLine(line, budget, what);
+    line = view.toByteArray();
     return true;
 }
 
@@ -383,6 +384,17 @@ QCoro::Task<> TNMPOP3::DeleteMailMessage(qint32 n)
 
 QCoro::Task<> TNMPOP3::Disconnect()
 {
+    co_await endSession(true);
+}
+
+QCoro::Task<> TNMPOP3::Leave()
+{
+    const bool deleted = commandCount("DELE") > 0;
+    co_await endSession(deleted);
+}
+
+QCoro::Task<> TNMPOP3::endSession(bool awaitReply)
+{
     // Nothing of this session's listings is read after it: the sizes would only hold
     // memory per message until the next check.
     dropLoginListings();
@@ -390,46 +402,30 @@ QCoro::Task<> TNMPOP3::Disconnect()
     if (!Connected())
         co_return;
     QPointer<TNMPOP3> self(this);
+    const QByteArray quit("QUIT");
     QByteArray reply;
     std::exception_ptr failure;
     try {
-        reply = co_await Transaction("QUIT");
+        if (awaitReply) {
+            reply = co_await Transaction(quit);
+        } else {
+            countVerb(quit);
+            qCDebug(lcPop3) << "sent:" << loggable(quit) << "(its reply not awaited)";
+            // Returns once the socket took the line: closing then sends it before the end.
+            co_await Writeln(quit);
+        }
     } catch (...) {
         failure = std::current_exception();
     }
     if (!self)
-        std::rethrow_exception(failure ? failure : std::make_exception_ptr(EAbortError("Socket readln aborted")));
+        std::rethrow_exception(failure ? failure
+                                       : std::make_exception_ptr(EAbortError(awaitReply ? "Socket readln aborted"
+                                                                                        : "Socket send aborted")));
     closeConnection();
     if (failure)
         std::rethrow_exception(failure);
-    if (!accepted(reply))
+    if (awaitReply && !accepted(reply))
         rejected(reply);
-}
-
-QCoro::Task<> TNMPOP3::Leave()
-{
-    if (!Connected() || commandCount("DELE") > 0) {
-        co_await Disconnect();
-        co_return;
-    }
-    dropLoginListings();
-    m_listedSizes = {};
-    QPointer<TNMPOP3> self(this);
-    const QByteArray quit("QUIT");
-    countVerb(quit);
-    qCDebug(lcPop3) << "sent:" << loggable(quit) << "(its reply not awaited)";
-    std::exception_ptr failure;
-    try {
-        // Returns once the socket took the line: closing then sends it before the end.
-        co_await Writeln(quit);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (!self)
-        std::rethrow_exception(failure ? failure : std::make_exception_ptr(EAbortError("Socket send aborted")));
-    closeConnection();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 QCoro::Task<QByteArray> TNMPOP3::Transaction(QByteArray command)

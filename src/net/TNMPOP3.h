@@ -209,6 +209,8 @@ private:
     bool takeListingLine(LoginListing *given, QByteArray &held, QByteArrayView &line, qint64 &budget,
                          const char *what);
     void dropLoginListings();
+    // QUIT and the close, for Disconnect and Leave; without `awaitReply` the reply is not read.
+    [[nodiscard]] QCoro::Task<> endSession(bool awaitReply);
 
     bool m_busy = false;
     QByteArrayList m_loginQueue;              // commands of the pipelined login whose replies wait
