@@ -11,6 +11,7 @@
 //
 //   build/bench/bench_pipelining [runs] [counts] [links]   (defaults 5, 100,1000,10000, all)
 //   e.g. build/bench/bench_pipelining 5 100,1000,10000,50000 loopback
+// VORLO_BENCH_SECURITY=plain (or tls) runs only that server.
 // It starts and stops its two Dovecot servers itself (tools/dovecot-test-server). The proxy
 // runs for the counts up to 10,000 unless links is "loopback".
 //
@@ -234,10 +235,14 @@ int main(int argc, char **argv)
             counts << std::max(1, c.toInt());
     }
     const bool proxied = argc <= 3 || QByteArray(argv[3]) != "loopback";
+    // VORLO_BENCH_SECURITY=plain or tls measures only that one (e.g. to profile it alone).
+    const QByteArray only = qgetenv("VORLO_BENCH_SECURITY");
     QTemporaryDir work;
     std::printf("ours / floor, medians of %d; proxy %d ms each way\n", runs, DelayMs);
     for (const int messages : counts) {
         for (const bool tls : {false, true}) {
+            if (!only.isEmpty() && only != (tls ? "tls" : "plain"))
+                continue;
             const Server s = startServer(work.filePath(tls ? QStringLiteral("tls.env") : QStringLiteral("plain.env")),
                                          tls, messages);
             const char *security = tls ? "tls" : "plain";

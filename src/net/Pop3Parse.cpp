@@ -2,6 +2,8 @@
 
 #include "net/TPowersock.h"
 
+#include <cstring>
+
 namespace Pop3Parse {
 
 namespace {
@@ -38,7 +40,9 @@ qsizetype lineEndLength(QByteArrayView line)
 
 bool accepted(const QByteArray &reply)
 {
-    return field(reply, 1).contains("+OK");
+    // Nearly every reply begins so; only the others are searched.
+    const QByteArrayView first = field(reply, 1);
+    return first.startsWith("+OK") || first.contains("+OK");
 }
 
 bool positive(const QByteArray &reply)
@@ -55,6 +59,18 @@ void chopLineEnd(QByteArray &line)
 {
     if (const qsizetype end = lineEndLength(line))
         line.chop(end);
+}
+
+void keep(QByteArray &to, QByteArrayView text)
+{
+    const qsizetype n = text.size();
+    if (to.isDetached() && n <= to.capacity() && to.capacity() <= 2 * n + 256) {
+        to.resize(n);
+        if (n > 0)
+            std::memmove(to.data(), text.data(), size_t(n));
+        return;
+    }
+    to = text.toByteArray();
 }
 
 QByteArrayView withoutLineEnd(QByteArrayView line)
@@ -101,16 +117,28 @@ std::optional<QByteArray> uniqueIdReply(const QByteArray &reply)
     return field(reply, 3).toByteArray();
 }
 
-void takeHeaderField(TSummary &summary, const QByteArray &raw)
+void takeHeaderField(TSummary &summary, QByteArrayView raw)
 {
-    // One copy of the value only, without its name and line end.
-    if (raw.startsWith("Subject:"))
-        summary.Subject = withoutLineEnd(QByteArrayView(raw)).sliced(8).toByteArray();
-    else if (raw.startsWith("From:"))
-        summary.From = withoutLineEnd(QByteArrayView(raw)).sliced(5).toByteArray();
-    else if (raw.startsWith("Message-ID:"))
+    // One copy of the value only, without its name and line end. The first byte rules out
+    // most lines of a header at once.
+    switch (raw.isEmpty() ? '\0' : raw.front()) {
+    case 'S':
+        if (raw.startsWith("Subject:"))
+            keep(summary.Subject, withoutLineEnd(raw).sliced(8));
+        break;
+    case 'F':
+        if (raw.startsWith("From:"))
+            keep(summary.From, withoutLineEnd(raw).sliced(5));
+        break;
+    case 'M':
         // A bounded id: it is stored with every summary and compared on each check.
-        summary.MessageId = raw.mid(12, 256);
+        if (raw.startsWith("Message-ID:"))
+            keep(summary.MessageId, raw.size() > 12 ? raw.sliced(12, qMin<qsizetype>(256, raw.size() - 12))
+                                                    : QByteArrayView());
+        break;
+    default:
+        break;
+    }
 }
 
 QByteArray capabilityName(const QByteArray &line)

@@ -25,6 +25,11 @@ QByteArrayView withoutLineEnd(QByteArrayView line);
 // The same in place: no copy where the line is held once.
 void chopLineEnd(QByteArray &line);
 
+// `to` holds `text` afterwards. Storage that is `to`'s alone and not much larger than `text`
+// is written over instead of freed and allocated anew: a check fills the same few fields
+// for every message of a box.
+void keep(QByteArray &to, QByteArrayView text);
+
 // The message count of a "+OK count size" STAT reply; 0 when it is not a number.
 qint32 statCount(const QByteArray &reply);
 
@@ -57,7 +62,7 @@ std::optional<QByteArray> uniqueIdReply(const QByteArray &reply);
 // "Subject:" and "From:" take the rest of the line without its end; "Message-ID:" takes at
 // most 256 bytes after its colon and blank, line end included. Names match case-sensitively
 // at the start of the line; other lines change nothing.
-void takeHeaderField(TSummary &summary, const QByteArray &raw);
+void takeHeaderField(TSummary &summary, QByteArrayView raw);
 
 // The capability a CAPA line names: its first word, trimmed (case as sent).
 QByteArray capabilityName(const QByteArray &line);

@@ -71,9 +71,9 @@ bool TNMPOP3::takeReplyLine(QByteArray &line, qint64 &budget, const char *what)
     return true;
 }
 
-bool TNMPOP3::takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what)
+bool TNMPOP3::takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what, bool mayRead)
 {
-    if (!takeBufferedLine(line))
+    if (!takeBufferedLine(line, mayRead))
         return false;
     chargeLine(line, budget, what);
     return true;
@@ -303,16 +303,18 @@ QCoro::Task<> TNMPOP3::readHeader()
 
 qint64 TNMPOP3::startHeader()
 {
+    // The last header's lines become the spares this one's lines are written into.
+    Summary.Header.swap(m_spareHeaderLines);
     Summary.Header.clear();
-    Summary.Subject.clear();
-    Summary.From.clear();
-    Summary.MessageId.clear();
+    Pop3Parse::keep(Summary.Subject, {});
+    Pop3Parse::keep(Summary.From, {});
+    Pop3Parse::keep(Summary.MessageId, {});
     return HeaderLimit;
 }
 
 bool TNMPOP3::takeHeaderLines(qint64 &budget)
 {
-    QByteArray line;
+    QByteArrayView line;
     while (takeReplyLine(line, budget, "header"))
         if (addHeaderLine(line))
             return true;
@@ -322,24 +324,26 @@ bool TNMPOP3::takeHeaderLines(qint64 &budget)
 QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
 {
     for (;;) {
-        QByteArray line = co_await readReplyLine(budget, "header");
+        const QByteArray line = co_await readReplyLine(budget, "header");
         if (addHeaderLine(line) || takeHeaderLines(budget))
             co_return;
     }
 }
 
-bool TNMPOP3::addHeaderLine(QByteArray &line)
+bool TNMPOP3::addHeaderLine(QByteArrayView raw)
 {
-    Pop3Parse::takeHeaderField(Summary, line);
-    if (Summary.Header.size() >= HeaderLineLimit) {
+    Pop3Parse::takeHeaderField(Summary, raw);
+    const qsizetype i = Summary.Header.size();
+    if (i >= HeaderLineLimit) {
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The header exceeds its limit"));
     }
-    // In place: the line is ours alone, so no copy is made for every header line.
-    Pop3Parse::chopLineEnd(line);
-    const bool last = line == ".";
-    Summary.Header.append(std::move(line));
-    return last;
+    // Into the storage of the last header's line at this place: no allocation for most lines.
+    const QByteArrayView line = Pop3Parse::withoutLineEnd(raw);
+    QByteArray text = i < m_spareHeaderLines.size() ? std::move(m_spareHeaderLines[i]) : QByteArray();
+    Pop3Parse::keep(text, line);
+    Summary.Header.append(std::move(text));
+    return line == ".";
 }
 
 void TNMPOP3::takeSize(const QByteArray &reply)

@@ -161,7 +161,7 @@ private:
     // the loops over many lines pay for a suspension only where they wait.
     bool takeReplyLine(QByteArray &line, qint64 &budget, const char *what);
     // The same as a view, good until the next read (TPowersock::takeBufferedLine).
-    bool takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what);
+    bool takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what, bool mayRead = true);
     // Counts a line against the budget; raises for no line (the server went) or too many bytes.
     void chargeLine(QByteArrayView line, qint64 &budget, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
@@ -172,8 +172,8 @@ private:
     qint64 startHeader();
     bool takeHeaderLines(qint64 &budget);
     [[nodiscard]] QCoro::Task<> readHeaderRest(qint64 &budget);
-    // Files one line of a header; true for the "." line.
-    bool addHeaderLine(QByteArray &line);
+    // Files one line of a header (line end included); true for the "." line.
+    bool addHeaderLine(QByteArrayView raw);
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);
@@ -219,5 +219,6 @@ private:
     QHash<QByteArray, qint32> m_commandCounts;
     static constexpr qint32 NotListed = std::numeric_limits<qint32>::min();
     QList<qint32> m_listedSizes;              // line k: message k's bytes from the last listing, or NotListed
+    QByteArrayList m_spareHeaderLines;        // the header before Summary's, its storage written over
     QString m_attachFilePath;
 };

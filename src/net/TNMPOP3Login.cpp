@@ -7,6 +7,7 @@
 
 #include <QPointer>
 
+#include <cstring>
 #include <utility>
 
 using Pop3Replies::accepted;
@@ -80,9 +81,22 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
         if (accepted(listing.status)) {
             qint64 budget = ListLimit;
             for (;;) {
-                // A view of a line already received: it is copied into the listing at once.
-                QByteArray held;
+                // The lines received so far lie one behind the other in the input while it is
+                // not read again: they are copied into the listing in one piece.
                 QByteArrayView line;
+                const char *run = nullptr;
+                qsizetype runBytes = 0;
+                bool last = false;
+                while (!last && takeReplyLine(line, budget, what, false)) {
+                    if (!run)
+                        run = line.data();
+                    runBytes += line.size();
+                    last = withoutLineEnd(line) == ".";
+                }
+                listing.lines.append(run, runBytes);
+                if (last)
+                    break;
+                QByteArray held;
                 if (!takeReplyLine(line, budget, what)) {
                     held = co_await readReplyLine(budget, what);
                     line = held;
@@ -101,8 +115,9 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
 
 QByteArrayView TNMPOP3::LoginListing::takeLine()
 {
-    const qsizetype end = lines.indexOf('\n', next);
-    const qsizetype stop = end < 0 ? lines.size() : end + 1;
+    const char *from = lines.constData() + next;
+    const void *end = std::memchr(from, '\n', size_t(lines.size() - next));
+    const qsizetype stop = end ? static_cast<const char *>(end) - lines.constData() + 1 : lines.size();
     const QByteArrayView line = QByteArrayView(lines).sliced(next, stop - next);
     next = stop;
     return line;

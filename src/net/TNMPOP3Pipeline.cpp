@@ -10,6 +10,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <iterator>
 
 using Pop3Replies::accepted;
@@ -56,13 +57,20 @@ public:
                 continue;
             }
             const qsizetype start = text.size();
-            // The number written in place: no array for it per command.
-            char digits[16];
-            const std::to_chars_result number = std::to_chars(std::begin(digits), std::end(digits), c.number);
-            text.append(verbOf(c.kind)).append(' ').append(digits, number.ptr - digits);
-            if (c.kind == Kind::Top)
-                text.append(" 0");
-            text.append("\r\n");
+            // Made up in place and appended in one piece: no array per command or part.
+            char line[32];
+            const QByteArrayView verb = verbOf(c.kind);
+            std::memcpy(line, verb.data(), size_t(verb.size()));
+            char *at = line + verb.size();
+            *at++ = ' ';
+            at = std::to_chars(at, std::end(line), c.number).ptr;
+            if (c.kind == Kind::Top) {
+                *at++ = ' ';
+                *at++ = '0';
+            }
+            *at++ = '\r';
+            *at++ = '\n';
+            text.append(line, at - line);
             const qint32 bytes = qint32(text.size() - start);
             // The first command always goes: a window smaller than one command means one at a time.
             if (m_inFlight > 0 && m_inFlightBytes + bytes > m_window) {
@@ -78,29 +86,32 @@ public:
         }
         for (const Kind kind : {Kind::Top, Kind::Size, Kind::Uidl})
             if (sent[std::size_t(kind)] > 0)
-                m_pop.countVerb(verbOf(kind), sent[std::size_t(kind)]);
+                m_pop.countVerb(verbOf(kind).toByteArray(), sent[std::size_t(kind)]);
         if (!text.isEmpty())
             m_pop.queueSend(text);
     }
 
-    // The status line of command j, which must be the next one not dropped, when it has been
-    // received already; false when it must be waited for with statusOf.
-    bool takeStatus(qsizetype j, QByteArray &status)
+    // The status line of command j, which must be the next one not dropped, into LastReply
+    // when it has been received already; false when it must be waited for with statusOf.
+    bool takeStatus(qsizetype j)
     {
         sendUpTo(j);
         m_pop.ReplyNumber = 0;
-        if (!m_pop.takeBufferedLine(m_pop.LastReply))
+        QByteArrayView line;
+        if (!m_pop.takeBufferedLine(line))
             return false;
-        status = received(j);
+        // Written over the last status: one per message, and none of them is kept.
+        Pop3Parse::keep(m_pop.LastReply, line);
+        received(j);
         return true;
     }
 
-    QCoro::Task<QByteArray> statusOf(qsizetype j)
+    QCoro::Task<> statusOf(qsizetype j)
     {
         sendUpTo(j);
         m_pop.ReplyNumber = 0;
         m_pop.LastReply = co_await m_pop.ReadLn();
-        co_return received(j);
+        received(j);
     }
 
 private:
@@ -114,8 +125,8 @@ private:
         }
     }
 
-    // The bookkeeping once command j's status line is in LastReply; returns a copy of it.
-    QByteArray received(qsizetype j)
+    // The bookkeeping once command j's status line is in LastReply.
+    void received(qsizetype j)
     {
         if (m_pop.LastReply.isEmpty())
             rejected(m_pop.LastReply);
@@ -124,7 +135,6 @@ private:
         if (m_pop.reports(1))
             m_pop.StatusMessage(1, displayText(m_pop.LastReply));
         fill();
-        return m_pop.LastReply;
     }
 
     struct Command
@@ -136,14 +146,14 @@ private:
         qint32 bytes; // the command's line end included, once sent
     };
 
-    static QByteArray verbOf(Kind kind)
+    static QByteArrayView verbOf(Kind kind)
     {
         switch (kind) {
-        case Kind::Top: return QByteArrayLiteral("TOP");
-        case Kind::Size: return QByteArrayLiteral("LIST");
+        case Kind::Top: return "TOP";
+        case Kind::Size: return "LIST";
         case Kind::Uidl: break;
         }
-        return QByteArrayLiteral("UIDL");
+        return "UIDL";
     }
 
     TNMPOP3 &m_pop;
@@ -210,9 +220,10 @@ QCoro::Task<> TNMPOP3::readBatch(QList<TBatchItem> items, TBatchStart onStart, T
                     continue;
             }
             // Replies already received are taken without suspending: mostly all of them.
-            QByteArray status;
-            if (!pipe.takeStatus(j, status))
-                status = co_await pipe.statusOf(j);
+            if (!pipe.takeStatus(j))
+                co_await pipe.statusOf(j);
+            // Looked at before the next read, which writes over it.
+            const QByteArray &status = LastReply;
             if (kind == Pipeline::Kind::Top) {
                 if (accepted(status)) {
                     // Read even when unwanted: the lines are on their way.

@@ -152,8 +152,10 @@ protected:
     // longer than BufferSize.
     bool takeBufferedLine(QByteArray &line);
     // The same as a view of the input, good until the next read of this component: for a
-    // line that is looked at or copied on at once.
-    bool takeBufferedLine(QByteArrayView &line);
+    // line that is looked at or copied on at once. Without `mayRead` only what was read from
+    // the socket before is looked at, so the lines taken one after another lie one behind
+    // the other and stay good.
+    bool takeBufferedLine(QByteArrayView &line, bool mayRead = true);
     // Reads one reply line into LastReply and ReplyNumber, as Transaction does after sending.
     [[nodiscard]] QCoro::Task<QByteArray> readReply();
     // Raises the pending socket error unless it is `tolerated` (10035, would block).

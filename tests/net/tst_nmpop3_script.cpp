@@ -117,6 +117,12 @@ private slots:
                "[  folded continuation][X-Encoded: =?UTF-8?B?w6TDtsO8?=][..dot-stuffed][][.] | quit ok";
         QTest::newRow("no Subject and From") << "no-subject-from.txt" << "connect summary:1 quit" << 3000 << true
             << "connect count=2 | summary subject=[] from=[] bytes=100 id=[] | quit ok";
+        // Nothing of the header before stays: no field, no line, no byte of a longer line.
+        QTest::newRow("short header after a longer one") << "header-after-longer.txt"
+            << "connect header:2 summary:1 header:1 quit" << 3000 << true
+            << "connect count=2 | header [Subject: the longer header's subject][From: \"Ann Example\" "
+               "<ann@example.org>][Message-ID: <long-id@example.org>][Received: from somewhere far away by "
+               "somewhere near][][.] | summary subject=[] from=[] bytes=100 id=[] | header [Date: Mon][][.] | quit ok";
         QTest::newRow("STAT 0 0") << "stat-empty.txt" << "connect quit" << 3000 << true << "connect count=0 | quit ok";
         QTest::newRow("STAT without size") << "stat-nosize.txt" << "connect quit" << 3000 << true << "connect count=0 | quit ok";
         QTest::newRow("DELE: only exactly -ERR fails") << "dele-replies.txt" << "connect dele:1 dele:2 quit" << 3000 << true
