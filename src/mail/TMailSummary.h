@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mail/TStringArena.h"
+#include "platform/TStringArena.h"
 
 #include <QByteArrayList>
 

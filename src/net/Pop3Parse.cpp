@@ -27,15 +27,6 @@ qint32 number(QByteArrayView text)
     return TPowersock::readInt(text, &value) ? value : TPowersock::StrToInt(text.toByteArray());
 }
 
-// CR LF 2, a bare LF 1, else 0: looked at directly, as every line of a check passes here.
-qsizetype lineEndLength(QByteArrayView line)
-{
-    const qsizetype n = line.size();
-    if (n == 0 || line.at(n - 1) != '\n')
-        return 0;
-    return n > 1 && line.at(n - 2) == '\r' ? 2 : 1;
-}
-
 } // namespace
 
 bool accepted(const QByteArray &reply)
@@ -64,18 +55,21 @@ void chopLineEnd(QByteArray &line)
 void keep(QByteArray &to, QByteArrayView text)
 {
     const qsizetype n = text.size();
-    if (to.isDetached() && n <= to.capacity() && to.capacity() <= 2 * n + 256) {
-        to.resize(n);
+    // Written through the storage itself: this runs for every line of every header, and the
+    // general resize costs more than the copy. The storage must be unshared, begin where the
+    // array does and hold the bytes; a byte array's storage always has room for the NUL after
+    // its capacity, as resize relies on too.
+    QByteArray::DataPointer &d = to.data_ptr();
+    const qsizetype room = d.d_ptr() ? d.constAllocatedCapacity() : 0;
+    if (room >= n && room > 0 && room <= 2 * n + 256 && !d.needsDetach() && d.freeSpaceAtBegin() == 0) {
+        char *at = d.data();
         if (n > 0)
-            std::memmove(to.data(), text.data(), size_t(n));
+            std::memmove(at, text.data(), size_t(n));
+        at[n] = '\0';
+        d.size = n;
         return;
     }
     to = text.toByteArray();
-}
-
-QByteArrayView withoutLineEnd(QByteArrayView line)
-{
-    return line.chopped(lineEndLength(line));
 }
 
 QByteArray withoutLineEnd(const QByteArray &line)
@@ -107,7 +101,13 @@ qint32 sizeReply(const QByteArray &reply)
 
 ListedId idLine(QByteArrayView line)
 {
-    return {numberOr(field(line, 1), -1), field(line, 2).toByteArray()};
+    const ListedIdView listed = idLineView(line);
+    return {listed.number, listed.id.toByteArray()};
+}
+
+ListedIdView idLineView(QByteArrayView line)
+{
+    return {numberOr(field(line, 1), -1), field(line, 2)};
 }
 
 std::optional<QByteArray> uniqueIdReply(const QByteArray &reply)

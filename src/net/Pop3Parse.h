@@ -19,9 +19,22 @@ bool positive(const QByteArray &reply);
 // The first field is exactly "-ERR".
 bool negative(const QByteArray &reply);
 
+// The length of the line's terminator: 2 for CR LF, 1 for a bare LF, else 0. Inline, as
+// every line of a check passes here.
+inline qsizetype lineEndLength(QByteArrayView line)
+{
+    const qsizetype n = line.size();
+    if (n == 0 || line.at(n - 1) != '\n')
+        return 0;
+    return n > 1 && line.at(n - 2) == '\r' ? 2 : 1;
+}
+
 // The line without its terminator (CR LF or a bare LF).
 QByteArray withoutLineEnd(const QByteArray &line);
-QByteArrayView withoutLineEnd(QByteArrayView line);
+inline QByteArrayView withoutLineEnd(QByteArrayView line)
+{
+    return line.chopped(lineEndLength(line));
+}
 // The same in place: no copy where the line is held once.
 void chopLineEnd(QByteArray &line);
 
@@ -55,6 +68,13 @@ struct ListedId
     QByteArray id;
 };
 ListedId idLine(QByteArrayView line);
+// The same with the id as a view into `line`.
+struct ListedIdView
+{
+    qint32 number = -1;
+    QByteArrayView id;
+};
+ListedIdView idLineView(QByteArrayView line);
 // The id of a "+OK n id" reply to "UIDL n"; none unless the reply is positive.
 std::optional<QByteArray> uniqueIdReply(const QByteArray &reply);
 

@@ -5,6 +5,7 @@
 #include "net/BusyScope.h"
 #include "net/Pop3Replies.h"
 #include "platform/Log.h"
+#include "platform/TStringArena.h"
 
 #include <QPointer>
 
@@ -273,6 +274,9 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
     if (!accepted(status))
         co_return QByteArrayList();
     qint64 budget = ListLimit;
+    // Copied one behind the other into shared chunks: one allocation for hundreds of ids. A
+    // check keeps them only until it packs each message's strings together.
+    TStringArena strings;
     QByteArrayList ids{QByteArray()};
     // Room for what the count claims, up to a bound: a count is only the server's word.
     ids.reserve(qsizetype(qBound(0, MailCount, 1 << 16)) + 1);
@@ -290,13 +294,13 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
             continue;
         // Numbers that are not 1, 2, 3 ... up to the count make every id doubtful, and a
         // doubtful id could delete the wrong message: the caller asks message by message.
-        const Pop3Parse::ListedId listed = Pop3Parse::idLine(raw);
+        const Pop3Parse::ListedIdView listed = Pop3Parse::idLineView(raw);
         if (ids.size() > qsizetype(MailCount) || listed.number != ids.size()) {
             agrees = false;
             ids.clear();
             continue;
         }
-        ids.append(listed.id);
+        ids.append(strings.pack<1>({listed.id})[0]);
     }
     if (!agrees || ids.size() != qsizetype(MailCount) + 1)
         co_return QByteArrayList();

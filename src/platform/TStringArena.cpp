@@ -1,4 +1,4 @@
-#include "mail/TStringArena.h"
+#include "platform/TStringArena.h"
 
 namespace {
 
