@@ -3,6 +3,7 @@
 #include "net/TPowersock.h"
 
 #include <cstring>
+#include <utility>
 
 namespace Pop3Parse {
 
@@ -25,6 +26,28 @@ qint32 number(QByteArrayView text)
 {
     qint32 value = 0;
     return TPowersock::readInt(text, &value) ? value : TPowersock::StrToInt(text.toByteArray());
+}
+
+// Fields 1 and 2 as field() gives them, found in one pass: listing lines come by the thousand.
+std::pair<QByteArrayView, QByteArrayView> firstTwoFields(QByteArrayView line)
+{
+    if (line.isEmpty())
+        return {};
+    const char *const at = line.data();
+    const void *blank = std::memchr(at, ' ', size_t(line.size()));
+    if (!blank)
+        return {line, QByteArrayView()};
+    const qsizetype start = static_cast<const char *>(blank) - at + 1;
+    const void *next = std::memchr(at + start, ' ', size_t(line.size() - start));
+    const qsizetype end = next ? static_cast<const char *>(next) - at : line.size();
+    return {line.first(start - 1), line.sliced(start, end - start)};
+}
+
+// Whether the line begins with `name` (a literal, its NUL not counted): compared in place.
+template <std::size_t N>
+bool beginsWith(QByteArrayView line, const char (&name)[N])
+{
+    return line.size() >= qsizetype(N - 1) && std::memcmp(line.data(), name, N - 1) == 0;
 }
 
 } // namespace
@@ -85,13 +108,15 @@ qint32 statCount(const QByteArray &reply)
 
 Listed sizeLine(QByteArrayView line)
 {
-    const qint32 message = number(field(line, 1));
-    return {message, number(field(line, 2))};
+    const auto [first, second] = firstTwoFields(line);
+    const qint32 message = number(first);
+    return {message, number(second)};
 }
 
 Listed sizeLineOrZero(QByteArrayView line)
 {
-    return {numberOr(field(line, 1), 0), numberOr(field(line, 2), 0)};
+    const auto [first, second] = firstTwoFields(line);
+    return {numberOr(first, 0), numberOr(second, 0)};
 }
 
 qint32 sizeReply(const QByteArray &reply)
@@ -107,7 +132,8 @@ ListedId idLine(QByteArrayView line)
 
 ListedIdView idLineView(QByteArrayView line)
 {
-    return {numberOr(field(line, 1), -1), field(line, 2)};
+    const auto [first, second] = firstTwoFields(line);
+    return {numberOr(first, -1), second};
 }
 
 std::optional<QByteArray> uniqueIdReply(const QByteArray &reply)
@@ -123,16 +149,16 @@ void takeHeaderField(TSummary &summary, QByteArrayView raw)
     // most lines of a header at once.
     switch (raw.isEmpty() ? '\0' : raw.front()) {
     case 'S':
-        if (raw.startsWith("Subject:"))
+        if (beginsWith(raw, "Subject:"))
             keep(summary.Subject, withoutLineEnd(raw).sliced(8));
         break;
     case 'F':
-        if (raw.startsWith("From:"))
+        if (beginsWith(raw, "From:"))
             keep(summary.From, withoutLineEnd(raw).sliced(5));
         break;
     case 'M':
         // A bounded id: it is stored with every summary and compared on each check.
-        if (raw.startsWith("Message-ID:"))
+        if (beginsWith(raw, "Message-ID:"))
             keep(summary.MessageId, raw.size() > 12 ? raw.sliced(12, qMin<qsizetype>(256, raw.size() - 12))
                                                     : QByteArrayView());
         break;

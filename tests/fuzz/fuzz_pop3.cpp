@@ -1,6 +1,7 @@
 // Every POP3 line reader on every line of the input.
 #include "FuzzInput.h"
 #include "net/Pop3Parse.h"
+#include "net/TPowersock.h"
 #include "platform/GeneralError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
         const Pop3Parse::ListedId listed = Pop3Parse::idLine(line);
         FUZZ_CHECK(line.contains(listed.id));
+        FUZZ_CHECK(listed.id == TPowersock::NthFieldView(line, ' ', 2));
         const std::optional<QByteArray> id = Pop3Parse::uniqueIdReply(line);
         FUZZ_CHECK(id.has_value() == positive);
 

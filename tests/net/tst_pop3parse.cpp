@@ -68,6 +68,7 @@ void TstPop3Parse::numbers_data()
     QTest::newRow("size line, bad size") << "size" << QByteArray("2 47x1") << 0 << 0 << "Not a number: '47x1'";
     QTest::newRow("size line, bad number") << "size" << QByteArray("two 1") << 0 << 0 << "Not a number: 'two'";
     QTest::newRow("size line, no size") << "size" << QByteArray("2") << 0 << 0 << "Not a number: ''";
+    QTest::newRow("size line, two blanks") << "size" << QByteArray("2  4711") << 0 << 0 << "Not a number: ''";
     QTest::newRow("lenient size line") << "sizeOrZero" << QByteArray("2 4711") << 2 << 4711 << "";
     QTest::newRow("lenient, each field alone") << "sizeOrZero" << QByteArray("2 47x1") << 2 << 0 << "";
     QTest::newRow("lenient, bad number") << "sizeOrZero" << QByteArray("x 5") << 0 << 5 << "";
@@ -117,6 +118,7 @@ void TstPop3Parse::ids_data()
     QTest::newRow("third field cut") << QByteArray("2 a b\r\n") << 2 << QByteArray("a");
     QTest::newRow("no number") << QByteArray("x abc\r\n") << -1 << QByteArray("abc\r\n");
     QTest::newRow("no id") << QByteArray("3\r\n") << -1 << QByteArray();
+    QTest::newRow("two blanks: empty id") << QByteArray("4  abc\r\n") << 4 << QByteArray();
 }
 
 void TstPop3Parse::ids()
