@@ -303,28 +303,48 @@ QCoro::Task<> TNMPOP3::readHeader()
 
 qint64 TNMPOP3::startHeader()
 {
-    // The last header's lines become the spares this one's lines are written into.
-    Summary.Header.swap(m_spareHeaderLines);
-    Summary.Header.clear();
+    // The lines of the header before stay until they are written over: most lines of the next
+    // header fit the storage of the line at the same place. endHeader drops what is left.
+    m_headerLines = 0;
     Pop3Parse::keep(Summary.Subject, {});
     Pop3Parse::keep(Summary.From, {});
     Pop3Parse::keep(Summary.MessageId, {});
     return HeaderLimit;
 }
 
+void TNMPOP3::endHeader()
+{
+    if (Summary.Header.size() > m_headerLines)
+        Summary.Header.resize(m_headerLines);
+}
+
 bool TNMPOP3::takeHeaderLines(qint64 &budget)
 {
-    QByteArrayView line;
-    while (takeReplyLine(line, budget, "header"))
-        if (addHeaderLine(line))
-            return true;
+    try {
+        QByteArrayView line;
+        while (takeReplyLine(line, budget, "header"))
+            if (addHeaderLine(line))
+                return true;
+    } catch (...) {
+        endHeader();
+        throw;
+    }
     return false;
 }
 
 QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
 {
+    QPointer<TNMPOP3> self(this);
     for (;;) {
-        const QByteArray line = co_await readReplyLine(budget, "header");
+        QByteArray line;
+        try {
+            line = co_await readReplyLine(budget, "header");
+        } catch (...) {
+            // The header holds the lines read so far, unless it went with this component.
+            if (self)
+                endHeader();
+            throw;
+        }
         if (addHeaderLine(line) || takeHeaderLines(budget))
             co_return;
     }
@@ -333,17 +353,22 @@ QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
 bool TNMPOP3::addHeaderLine(QByteArrayView raw)
 {
     Pop3Parse::takeHeaderField(Summary, raw);
-    const qsizetype i = Summary.Header.size();
-    if (i >= HeaderLineLimit) {
+    if (m_headerLines >= HeaderLineLimit) {
+        endHeader();
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The header exceeds its limit"));
     }
     // Into the storage of the last header's line at this place: no allocation for most lines.
     const QByteArrayView line = Pop3Parse::withoutLineEnd(raw);
-    QByteArray text = i < m_spareHeaderLines.size() ? std::move(m_spareHeaderLines[i]) : QByteArray();
-    Pop3Parse::keep(text, line);
-    Summary.Header.append(std::move(text));
-    return line == ".";
+    if (m_headerLines < Summary.Header.size())
+        Pop3Parse::keep(Summary.Header[m_headerLines], line);
+    else
+        Summary.Header.append(line.toByteArray());
+    ++m_headerLines;
+    if (line != ".")
+        return false;
+    endHeader();
+    return true;
 }
 
 void TNMPOP3::takeSize(const QByteArray &reply)

@@ -169,7 +169,10 @@ private:
     // The parts of readHeader, so that a header already received is read without suspending:
     // startHeader empties the summary and gives the budget; takeHeaderLines takes the lines
     // buffered and says whether the "." line was among them; readHeaderRest waits for the rest.
+    // Summary.Header holds exactly the lines read once the "." line came or a read failed.
     qint64 startHeader();
+    // Drops the lines of the header before that this one did not write over.
+    void endHeader();
     bool takeHeaderLines(qint64 &budget);
     [[nodiscard]] QCoro::Task<> readHeaderRest(qint64 &budget);
     // Files one line of a header (line end included); true for the "." line.
@@ -219,6 +222,6 @@ private:
     QHash<QByteArray, qint32> m_commandCounts;
     static constexpr qint32 NotListed = std::numeric_limits<qint32>::min();
     QList<qint32> m_listedSizes;              // line k: message k's bytes from the last listing, or NotListed
-    QByteArrayList m_spareHeaderLines;        // the header before Summary's, its storage written over
+    qsizetype m_headerLines = 0;              // lines of Summary.Header that belong to the header being read
     QString m_attachFilePath;
 };

@@ -20,7 +20,7 @@ QByteArray bracketed(const QByteArray &value)
 //   summary:n "summary subject=[..] from=[..] bytes=N id=[..]"
 //   header:n  "header [line][line].."       uidl:n    "uidl [id]"
 //   dele:n    "dele ok"                      quit      "quit ok"
-//   capa      "capa [line].."
+//   capa      "capa [line].."           lines     "lines [line].." (Summary.Header as it is)
 // Set-up words: sec=<mode>, retry (the authentication handler grants one retry with the
 // password "better"). A failing operation logs " ! <class>: <message>" and the run goes on.
 QString runOps(TNMPOP3 &pop, const QString &ops)
@@ -68,6 +68,10 @@ QString runOps(TNMPOP3 &pop, const QString &ops)
             } else if (name == QLatin1String("quit")) {
                 syncWait(pop.Disconnect());
                 entry += QLatin1String(" ok");
+            } else if (name == QLatin1String("lines")) {
+                entry += QLatin1Char(' ');
+                for (const QByteArray &line : std::as_const(pop.Summary.Header))
+                    entry += QString::fromLatin1(bracketed(line));
             } else if (name == QLatin1String("capa")) {
                 entry += QLatin1Char(' ');
                 for (const QByteArray &line : std::as_const(pop.Capabilities))
@@ -123,6 +127,11 @@ private slots:
             << "connect count=2 | header [Subject: the longer header's subject][From: \"Ann Example\" "
                "<ann@example.org>][Message-ID: <long-id@example.org>][Received: from somewhere far away by "
                "somewhere near][][.] | summary subject=[] from=[] bytes=100 id=[] | header [Date: Mon][][.] | quit ok";
+        QTest::newRow("header dropped after a longer one") << "header-after-longer-dropped.txt"
+            << "connect header:2 header:1 lines" << 3000 << true
+            << "connect count=2 | header [Subject: the longer header's subject][From: ann@example.org]"
+               "[Received: from somewhere far away][][.] | header ! ESockError: Connection closed before the "
+               "end of the header | lines [Date: Mon]";
         QTest::newRow("STAT 0 0") << "stat-empty.txt" << "connect quit" << 3000 << true << "connect count=0 | quit ok";
         QTest::newRow("STAT without size") << "stat-nosize.txt" << "connect quit" << 3000 << true << "connect count=0 | quit ok";
         QTest::newRow("DELE: only exactly -ERR fails") << "dele-replies.txt" << "connect dele:1 dele:2 quit" << 3000 << true
