@@ -79,15 +79,12 @@ bool TNMPOP3::takeReplyLine(QByteArrayView &line, qint64 &budget, const char *wh
     return true;
 }
 
-void TNMPOP3::chargeLine(QByteArrayView line, qint64 &budget, const char *what)
+void TNMPOP3::refuseLine(QByteArrayView line, const char *what)
 {
     if (line.isEmpty())
         throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
-    budget -= line.size();
-    if (budget < 0) {
-        RequestCloseSocket();
-        throw EGeneralError(QStringLiteral("The %1 exceeds its limit").arg(QLatin1String(what)));
-    }
+    RequestCloseSocket();
+    throw EGeneralError(QStringLiteral("The %1 exceeds its limit").arg(QLatin1String(what)));
 }
 
 QCoro::Task<> TNMPOP3::Connect()

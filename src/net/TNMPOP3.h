@@ -163,7 +163,14 @@ private:
     // The same as a view, good until the next read (TPowersock::takeBufferedLine).
     bool takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what, bool mayRead = true);
     // Counts a line against the budget; raises for no line (the server went) or too many bytes.
-    void chargeLine(QByteArrayView line, qint64 &budget, const char *what);
+    // Inline: every line of a check passes here.
+    void chargeLine(QByteArrayView line, qint64 &budget, const char *what)
+    {
+        budget -= line.size();
+        if (line.isEmpty() || budget < 0)
+            refuseLine(line, what);
+    }
+    [[noreturn]] void refuseLine(QByteArrayView line, const char *what);
     // The header lines of an accepted "TOP" reply into Summary.
     [[nodiscard]] QCoro::Task<> readHeader();
     // The parts of readHeader, so that a header already received is read without suspending:
