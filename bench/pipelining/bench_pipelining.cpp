@@ -60,6 +60,7 @@
 #include "core/TCheckEngine.h"
 #include "fixtures/Dovecot.h"
 #include "net/TNMPOP3.h"
+#include "platform/HeapPolicy.h"
 #include "settings/TIniFile.h"
 
 #include <QCoreApplication>
@@ -230,6 +231,8 @@ void report(int messages, const char *security, const char *link, const char *wh
 
 int main(int argc, char **argv)
 {
+    // As the program does: what a check frees is kept for the next one.
+    HeapPolicy::keepFreedMemory();
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     QList<int> counts{100, 1000, 10000};

@@ -7,6 +7,7 @@
 #include "platform/DisplayPlatform.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/ExitSignals.h"
+#include "platform/HeapPolicy.h"
 #include "platform/NetworkStatus.h"
 #include "platform/SleepWatch.h"
 #include "settings/ui/TF_Prefs.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char **argv)
 {
+    HeapPolicy::keepFreedMemory();
     // Decided before Qt picks its platform plugin, which it does in the application object.
     DisplayPlatform::applyBeforeApplication();
     TApplication app(argc, argv);
