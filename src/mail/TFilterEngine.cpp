@@ -53,12 +53,6 @@ qint32 argumentNumber(const QByteArray &argument)
     return *n;
 }
 
-// Line m of a list where it has one, else empty; good while the list is not changed.
-QByteArrayView lineView(const QByteArrayList &list, qsizetype m)
-{
-    return m >= 0 && m < list.size() ? QByteArrayView(list.at(m)) : QByteArrayView();
-}
-
 // As QByteArray::contains: every text contains the empty one. A rule runs over every message
 // of a box; the standard search skips to the first byte's matches with memchr, which is
 // quicker on these short texts than the general search that hashes them.
@@ -72,21 +66,21 @@ bool matches(const TFilter &rule, const TMailSummary &summary, qsizetype m)
 {
     switch (rule.IfCondition) {
     case TFilterEngine::SenderContains:
-        return contains(lineView(summary.Sender, m), rule.Argument);
+        return contains(TMailSummary::lineOf(summary.Sender, m), rule.Argument);
     case TFilterEngine::SenderDoesNotContain:
-        return !contains(lineView(summary.Sender, m), rule.Argument);
+        return !contains(TMailSummary::lineOf(summary.Sender, m), rule.Argument);
     case TFilterEngine::SubjectIs: {
         // The subject keeps the blank that followed "Subject:". Compared in place: no text is
         // built per message.
-        const QByteArrayView subject = lineView(summary.Subject, m);
+        const QByteArrayView subject = TMailSummary::lineOf(summary.Subject, m);
         return subject.startsWith(' ') && subject.sliced(1) == rule.Argument;
     }
     case TFilterEngine::SubjectContains:
-        return contains(lineView(summary.Subject, m), rule.Argument);
+        return contains(TMailSummary::lineOf(summary.Subject, m), rule.Argument);
     case TFilterEngine::SubjectDoesNotContain:
-        return !contains(lineView(summary.Subject, m), rule.Argument);
+        return !contains(TMailSummary::lineOf(summary.Subject, m), rule.Argument);
     case TFilterEngine::SizeIs: {
-        const QByteArrayView size = lineView(summary.Size, m);
+        const QByteArrayView size = TMailSummary::lineOf(summary.Size, m);
         return size.endsWith(" kB") && size.chopped(3) == rule.Argument;
     }
     case TFilterEngine::SizeIsSmallerThan: {

@@ -65,10 +65,12 @@ struct TMailSummary
                 list->removeAt(i);
     }
 
-    // Line i of a list, empty where the list is shorter (a message whose reading failed).
-    static QByteArray lineOf(const QByteArrayList &list, qsizetype i)
+    // Line i of a list, empty where the list is shorter (a message whose reading failed); good
+    // while the list is not changed.
+    static const QByteArray &lineOf(const QByteArrayList &list, qsizetype i)
     {
-        return i >= 0 && i < list.size() ? list.at(i) : QByteArray();
+        static const QByteArray none;
+        return i >= 0 && i < list.size() ? list.at(i) : none;
     }
 
     // Pads `list` with empty lines until it has at least `lines` lines, so line k stays message k.

@@ -35,8 +35,6 @@ inline QByteArrayView withoutLineEnd(QByteArrayView line)
 {
     return line.chopped(lineEndLength(line));
 }
-// The same in place: no copy where the line is held once.
-void chopLineEnd(QByteArray &line);
 
 // `to` holds `text` afterwards. Storage that is `to`'s alone and not much larger than `text`
 // is written over instead of freed and allocated anew: a check fills the same few fields

@@ -333,16 +333,17 @@ QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
 {
     QPointer<TNMPOP3> self(this);
     for (;;) {
-        QByteArray line;
         try {
-            line = co_await readReplyLine(budget, "header");
+            const QByteArray line = co_await readReplyLine(budget, "header");
+            if (addHeaderLine(line))
+                co_return;
         } catch (...) {
             // The header holds the lines read so far, unless it went with this component.
             if (self)
                 endHeader();
             throw;
         }
-        if (addHeaderLine(line) || takeHeaderLines(budget))
+        if (takeHeaderLines(budget))
             co_return;
     }
 }
@@ -351,7 +352,6 @@ bool TNMPOP3::addHeaderLine(QByteArrayView raw)
 {
     Pop3Parse::takeHeaderField(Summary, raw);
     if (m_headerLines >= HeaderLineLimit) {
-        endHeader();
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The header exceeds its limit"));
     }
