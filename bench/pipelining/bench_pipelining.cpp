@@ -11,7 +11,8 @@
 //
 //   build/bench/bench_pipelining [runs] [counts] [links]   (defaults 5, 100,1000,10000, all)
 //   e.g. build/bench/bench_pipelining 5 100,1000,10000,50000 loopback
-// VORLO_BENCH_SECURITY=plain (or tls) runs only that server.
+// VORLO_BENCH_SECURITY=plain (or tls) runs only that server, VORLO_BENCH_CLIENT=ours (or floor)
+// only that client, VORLO_BENCH_FIRST=1 only the first check of each of our runs.
 // It starts and stops its two Dovecot servers itself (tools/dovecot-test-server). The proxy
 // runs for the counts up to 10,000 unless links is "loopback".
 //
@@ -174,6 +175,13 @@ void floorRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, i
     }
 }
 
+// VORLO_BENCH_FIRST=1: only the first check of each run (e.g. to profile it alone).
+bool firstOnly()
+{
+    static const bool first = qEnvironmentVariableIntValue("VORLO_BENCH_FIRST") == 1;
+    return first;
+}
+
 // A fresh engine per run, so its first check starts without cached headers.
 void checkRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, int runs, Pair &out)
 {
@@ -195,7 +203,7 @@ void checkRuns(const Server &s, quint16 port, DelayProxy *proxy, int messages, i
         engine.readSettings(ini);
         engine.Accounts.slot(1).CheckTimer->stop();
         TNMPOP3 *pop = engine.Accounts.slot(1).Pop3;
-        for (int pass = 0; pass < 2; ++pass) {
+        for (int pass = 0; pass < (firstOnly() ? 1 : 2); ++pass) {
             Figures &fig = pass == 0 ? out.first : out.repeat;
             if (proxy)
                 proxy->resetRoundTrips();
@@ -251,6 +259,7 @@ int main(int argc, char **argv)
     const bool proxied = argc <= 3 || QByteArray(argv[3]) != "loopback";
     // VORLO_BENCH_SECURITY=plain or tls measures only that one (e.g. to profile it alone).
     const QByteArray only = qgetenv("VORLO_BENCH_SECURITY");
+    const QByteArray client = qgetenv("VORLO_BENCH_CLIENT");
     QTemporaryDir work;
     std::printf("ours / floor, medians of %d; proxy %d ms each way\n", runs, DelayMs);
     for (const int messages : counts) {
@@ -263,8 +272,10 @@ int main(int argc, char **argv)
             // Dovecot builds its index on the first session; no run pays for that.
             runFloor(s.port, tls, commandsOf(s, messages, true));
             Pair ours, floor;
-            checkRuns(s, s.port, nullptr, messages, runs, ours);
-            floorRuns(s, s.port, nullptr, messages, runs, floor);
+            if (client != "floor")
+                checkRuns(s, s.port, nullptr, messages, runs, ours);
+            if (client != "ours")
+                floorRuns(s, s.port, nullptr, messages, runs, floor);
             report(messages, security, "loopback", "first", ours.first, floor.first, true);
             report(messages, security, "loopback", "repeat", ours.repeat, floor.repeat, true);
             if (proxied && messages <= ProxyUpTo) {

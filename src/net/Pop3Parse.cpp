@@ -56,9 +56,10 @@ bool beginsWith(QByteArrayView line, const char (&name)[N])
 
 bool accepted(const QByteArray &reply)
 {
-    // Nearly every reply begins so; only the others are searched.
-    const QByteArrayView first = field(reply, 1);
-    return first.startsWith("+OK") || first.contains("+OK");
+    // Nearly every reply begins so, and then its first field does; only the others are searched.
+    if (beginsWith(reply, "+OK"))
+        return true;
+    return field(reply, 1).contains("+OK");
 }
 
 bool positive(const QByteArray &reply)

@@ -300,72 +300,71 @@ QCoro::Task<> TNMPOP3::readHeader()
 
 qint64 TNMPOP3::startHeader()
 {
-    // The lines of the header before stay until they are written over: most lines of the next
-    // header fit the storage of the line at the same place. endHeader drops what is left.
-    m_headerLines = 0;
+    // Emptied with their storage kept: the next header mostly fits it.
+    Summary.Header.clear();
     Pop3Parse::keep(Summary.Subject, {});
     Pop3Parse::keep(Summary.From, {});
     Pop3Parse::keep(Summary.MessageId, {});
     return HeaderLimit;
 }
 
-void TNMPOP3::endHeader()
-{
-    if (Summary.Header.size() > m_headerLines)
-        Summary.Header.resize(m_headerLines);
-}
-
 bool TNMPOP3::takeHeaderLines(qint64 &budget)
 {
+    // The lines lying in the input stay where they are until it is read again: each is looked
+    // at in place, and those received together are kept in one piece.
+    const char *run = nullptr;
+    qsizetype runBytes = 0;
+    qsizetype runLines = 0;
+    const auto keepRun = [&] {
+        if (runLines > 0)
+            Summary.Header.append(QByteArrayView(run, runBytes), runLines);
+        run = nullptr;
+        runBytes = 0;
+        runLines = 0;
+    };
     try {
-        QByteArrayView line;
-        while (takeReplyLine(line, budget, "header"))
-            if (addHeaderLine(line))
+        for (bool mayRead = false;; mayRead = true) {
+            QByteArrayView line;
+            bool last = false;
+            while (!last && takeReplyLine(line, budget, "header", mayRead && !run)) {
+                last = headerLine(line, Summary.Header.size() + runLines);
+                if (!run)
+                    run = line.data();
+                runBytes += line.size();
+                ++runLines;
+            }
+            const bool took = run != nullptr;
+            keepRun();
+            if (last)
                 return true;
+            if (mayRead && !took)
+                return false;
+        }
     } catch (...) {
-        endHeader();
+        keepRun();
         throw;
     }
-    return false;
 }
 
 QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
 {
-    QPointer<TNMPOP3> self(this);
     for (;;) {
-        try {
-            const QByteArray line = co_await readReplyLine(budget, "header");
-            if (addHeaderLine(line))
-                co_return;
-        } catch (...) {
-            // The header holds the lines read so far, unless it went with this component.
-            if (self)
-                endHeader();
-            throw;
-        }
-        if (takeHeaderLines(budget))
+        const QByteArray line = co_await readReplyLine(budget, "header");
+        const bool last = headerLine(line, Summary.Header.size());
+        Summary.Header.append(line, 1);
+        if (last || takeHeaderLines(budget))
             co_return;
     }
 }
 
-bool TNMPOP3::addHeaderLine(QByteArrayView raw)
+bool TNMPOP3::headerLine(QByteArrayView raw, qsizetype before)
 {
     Pop3Parse::takeHeaderField(Summary, raw);
-    if (m_headerLines >= HeaderLineLimit) {
+    if (before >= HeaderLineLimit) {
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The header exceeds its limit"));
     }
-    // Into the storage of the last header's line at this place: no allocation for most lines.
-    const QByteArrayView line = Pop3Parse::withoutLineEnd(raw);
-    if (m_headerLines < Summary.Header.size())
-        Pop3Parse::keep(Summary.Header[m_headerLines], line);
-    else
-        Summary.Header.append(line.toByteArray());
-    ++m_headerLines;
-    if (line != ".")
-        return false;
-    endHeader();
-    return true;
+    return (raw.size() == 2 || raw.size() == 3) && raw.front() == '.' && Pop3Parse::withoutLineEnd(raw).size() == 1;
 }
 
 void TNMPOP3::takeSize(const QByteArray &reply)

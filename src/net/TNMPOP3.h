@@ -176,14 +176,13 @@ private:
     // The parts of readHeader, so that a header already received is read without suspending:
     // startHeader empties the summary and gives the budget; takeHeaderLines takes the lines
     // buffered and says whether the "." line was among them; readHeaderRest waits for the rest.
-    // Summary.Header holds exactly the lines read once the "." line came or a read failed.
+    // Summary.Header holds exactly the lines read, also when a read fails.
     qint64 startHeader();
-    // Drops the lines of the header before that this one did not write over.
-    void endHeader();
     bool takeHeaderLines(qint64 &budget);
     [[nodiscard]] QCoro::Task<> readHeaderRest(qint64 &budget);
-    // Files one line of a header (line end included); true for the "." line.
-    bool addHeaderLine(QByteArrayView raw);
+    // Looks at one line of a header (line end included) before it is kept, the header holding
+    // `before` lines: its field, and the bound on the lines. True for the "." line.
+    bool headerLine(QByteArrayView raw, qsizetype before);
     // Summary.Bytes from a "LIST n" reply; raises when it holds no number.
     void takeSize(const QByteArray &reply);
     void countCommand(const QByteArray &command);
@@ -229,6 +228,5 @@ private:
     QHash<QByteArray, qint32> m_commandCounts;
     static constexpr qint32 NotListed = std::numeric_limits<qint32>::min();
     QList<qint32> m_listedSizes;              // line k: message k's bytes from the last listing, or NotListed
-    qsizetype m_headerLines = 0;              // lines of Summary.Header that belong to the header being read
     QString m_attachFilePath;
 };

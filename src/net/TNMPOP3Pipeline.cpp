@@ -46,9 +46,15 @@ public:
 
     void fill()
     {
-        if (m_inFlight > 0 && m_window - m_inFlightBytes < m_window / 4)
+        if (m_sent >= m_commands.size() || (m_inFlight > 0 && m_window - m_inFlightBytes < m_window / 4))
             return;
-        QByteArray text;
+        // Room for what the window lets go, and one command beyond it: written through the
+        // storage, with no append per command.
+        constexpr qsizetype MaxCommand = 32;
+        const qsizetype unsent = m_commands.size() - m_sent;
+        QByteArray text(qMin(unsent * MaxCommand, qMax<qint64>(0, m_window - m_inFlightBytes) + MaxCommand),
+                        Qt::Uninitialized);
+        char *out = text.data();
         // Counted per verb once a write is made up, not hashed per command.
         std::array<qint32, 3> sent{};
         while (m_sent < m_commands.size()) {
@@ -57,9 +63,7 @@ public:
                 ++m_sent;
                 continue;
             }
-            const qsizetype start = text.size();
-            // Made up in place and appended in one piece: no array per command or part.
-            char line[32];
+            char line[MaxCommand];
             const QByteArrayView verb = verbOf(c.kind);
             std::memcpy(line, verb.data(), size_t(verb.size()));
             char *at = line + verb.size();
@@ -71,20 +75,20 @@ public:
             }
             *at++ = '\r';
             *at++ = '\n';
-            text.append(line, at - line);
-            const qint32 bytes = qint32(text.size() - start);
+            const qint32 bytes = qint32(at - line);
             // The first command always goes: a window smaller than one command means one at a time.
-            if (m_inFlight > 0 && m_inFlightBytes + bytes > m_window) {
-                text.truncate(start);
+            if (m_inFlight > 0 && m_inFlightBytes + bytes > m_window)
                 break;
-            }
+            std::memcpy(out, line, size_t(bytes));
+            qCDebug(lcPop3) << "sent:" << QByteArrayView(out, bytes - 2);
+            out += bytes;
             ++m_sent;
             c.bytes = bytes;
             ++sent[std::size_t(c.kind)];
-            qCDebug(lcPop3) << "sent:" << QByteArrayView(text).sliced(start, bytes - 2);
             ++m_inFlight;
             m_inFlightBytes += bytes;
         }
+        text.truncate(out - text.constData());
         for (const Kind kind : {Kind::Top, Kind::Size, Kind::Uidl})
             if (sent[std::size_t(kind)] > 0)
                 m_pop.countVerb(verbOf(kind).toByteArray(), sent[std::size_t(kind)]);

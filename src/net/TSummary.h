@@ -1,7 +1,8 @@
 #pragma once
 
+#include "net/THeaderLines.h"
+
 #include <QByteArray>
-#include <QByteArrayList>
 
 // The header summary of one message as the server sent it: raw values (the blank after
 // the colon kept, nothing unfolded or decoded) and every header line without its line end.
@@ -11,5 +12,5 @@ struct TSummary
     QByteArray From;
     qint32 Bytes = 0;
     QByteArray MessageId;
-    QByteArrayList Header;
+    THeaderLines Header;
 };

@@ -84,7 +84,7 @@ private slots:
         for (qint32 n = 1; n <= 3; ++n) {
             syncWait(pop->GetSummary(n));
             QCOMPARE(pop->Summary.Bytes, sizes[n - 1]);
-            QCOMPARE(pop->Summary.Header.last(), QByteArray("."));
+            QCOMPARE(pop->Summary.Header.last(), QByteArrayView("."));
             ids << syncWait(pop->UniqueID(n));
         }
         QCOMPARE(summaries, (QStringList{"[ First mail][ Ann <ann@example.org>]", "[][bob@example.org]",

@@ -58,7 +58,7 @@ QString runOps(TNMPOP3 &pop, const QString &ops)
             } else if (name == QLatin1String("header")) {
                 syncWait(pop.GetSummary(n));
                 entry += QLatin1Char(' ');
-                for (const QByteArray &line : std::as_const(pop.Summary.Header))
+                for (const QByteArray &line : pop.Summary.Header.toList())
                     entry += QString::fromLatin1(bracketed(line));
             } else if (name == QLatin1String("uidl")) {
                 entry += QLatin1Char(' ') + QString::fromLatin1(bracketed(syncWait(pop.UniqueID(n))));
@@ -70,7 +70,7 @@ QString runOps(TNMPOP3 &pop, const QString &ops)
                 entry += QLatin1String(" ok");
             } else if (name == QLatin1String("lines")) {
                 entry += QLatin1Char(' ');
-                for (const QByteArray &line : std::as_const(pop.Summary.Header))
+                for (const QByteArray &line : pop.Summary.Header.toList())
                     entry += QString::fromLatin1(bracketed(line));
             } else if (name == QLatin1String("capa")) {
                 entry += QLatin1Char(' ');

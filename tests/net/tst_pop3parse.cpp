@@ -18,6 +18,7 @@ private slots:
     void ids();
     void headerFields_data();
     void headerFields();
+    void headerLines();
     void capabilityName_data();
     void capabilityName();
     void greetingTimestamp_data();
@@ -179,6 +180,24 @@ void TstPop3Parse::headerFields()
     QTEST(summary.From, "from");
     QTEST(summary.MessageId, "messageId");
     QVERIFY(summary.Header.isEmpty());
+}
+
+void TstPop3Parse::headerLines()
+{
+    THeaderLines header;
+    // Two runs as a connection hands them over; CR LF and bare LF ends, a lone CR kept.
+    header.append("Subject: a\r\n\r\n", 2);
+    header.append("X: b\r\r\n.\n", 2);
+    QCOMPARE(header.size(), 4);
+    QCOMPARE(header.at(0), QByteArrayView("Subject: a"));
+    QCOMPARE(header.at(1), QByteArrayView(""));
+    QCOMPARE(header.at(2), QByteArrayView("X: b\r"));
+    QCOMPARE(header.last(), QByteArrayView("."));
+    QCOMPARE(header.toList(), (QByteArrayList{"Subject: a", "", "X: b\r", "."}));
+    header.clear();
+    QVERIFY(header.isEmpty());
+    header.append("Only\r\n", 1);
+    QCOMPARE(header.toList(), QByteArrayList{"Only"});
 }
 
 void TstPop3Parse::capabilityName_data()
