@@ -6,11 +6,11 @@ void TMailSummary::packLine(qsizetype k)
 {
     if (k < 1 || k >= Subject.size() || k >= Sender.size() || k >= UniqueID.size())
         return;
-    const std::array<QByteArray, 3> packed =
+    std::array<QByteArray, 3> packed =
         m_strings.pack<3>({QByteArrayView(Subject.at(k)), QByteArrayView(Sender.at(k)), QByteArrayView(UniqueID.at(k))});
-    Subject[k] = packed[0];
-    Sender[k] = packed[1];
-    UniqueID[k] = packed[2];
+    Subject[k] = std::move(packed[0]);
+    Sender[k] = std::move(packed[1]);
+    UniqueID[k] = std::move(packed[2]);
 }
 
 void TMailSummary::compact()

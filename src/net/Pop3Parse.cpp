@@ -15,17 +15,35 @@ QByteArrayView field(QByteArrayView line, qint32 n)
     return TPowersock::NthFieldView(line, ' ', n);
 }
 
+// Up to nine plain digits, as nearly every number of a listing is: read here, without the
+// general reader's call and its sign and overflow checks. False for anything else.
+bool shortNumber(QByteArrayView text, qint32 &value)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return false;
+    qint32 v = 0;
+    for (const char c : text) {
+        const unsigned digit = unsigned(static_cast<unsigned char>(c)) - unsigned('0');
+        if (digit > 9)
+            return false;
+        v = v * 10 + qint32(digit);
+    }
+    value = v;
+    return true;
+}
+
 qint32 numberOr(QByteArrayView text, qint32 fallback)
 {
     qint32 value = 0;
-    return TPowersock::readInt(text, &value) ? value : fallback;
+    return shortNumber(text, value) || TPowersock::readInt(text, &value) ? value : fallback;
 }
 
 // As TPowersock::StrToInt: raises where the text is no number.
 qint32 number(QByteArrayView text)
 {
     qint32 value = 0;
-    return TPowersock::readInt(text, &value) ? value : TPowersock::StrToInt(text.toByteArray());
+    return shortNumber(text, value) || TPowersock::readInt(text, &value) ? value
+                                                                         : TPowersock::StrToInt(text.toByteArray());
 }
 
 // Fields 1 and 2 as field() gives them, found in one pass with memchr: listing lines come by
@@ -72,23 +90,8 @@ bool negative(const QByteArray &reply)
     return field(reply, 1) == "-ERR";
 }
 
-void keep(QByteArray &to, QByteArrayView text)
+void keepElsewhere(QByteArray &to, QByteArrayView text)
 {
-    const qsizetype n = text.size();
-    // Written through the storage itself: this runs for every line of every header, and the
-    // general resize costs more than the copy. The storage must be unshared, begin where the
-    // array does and hold the bytes; a byte array's storage always has room for the NUL after
-    // its capacity, as resize relies on too.
-    QByteArray::DataPointer &d = to.data_ptr();
-    const qsizetype room = d.d_ptr() ? d.constAllocatedCapacity() : 0;
-    if (room >= n && room > 0 && room <= 2 * n + 256 && !d.needsDetach() && d.freeSpaceAtBegin() == 0) {
-        char *at = d.data();
-        if (n > 0)
-            std::memmove(at, text.data(), size_t(n));
-        at[n] = '\0';
-        d.size = n;
-        return;
-    }
     to = text.toByteArray();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <cstring>
 #include <optional>
 
 // The POP3 client's reading of server lines, on bytes alone: no socket, so each case can be
@@ -36,10 +37,30 @@ inline QByteArrayView withoutLineEnd(QByteArrayView line)
     return line.chopped(lineEndLength(line));
 }
 
+// keep's way where the storage cannot be written over: a copy of its own.
+void keepElsewhere(QByteArray &to, QByteArrayView text);
 // `to` holds `text` afterwards. Storage that is `to`'s alone and not much larger than `text`
 // is written over instead of freed and allocated anew: a check fills the same few fields
 // for every message of a box.
-void keep(QByteArray &to, QByteArrayView text);
+inline void keep(QByteArray &to, QByteArrayView text)
+{
+    const qsizetype n = text.size();
+    // Written through the storage itself: this runs for several fields of every message, and
+    // the general resize costs more than the copy. The storage must be unshared, begin where
+    // the array does and hold the bytes; a byte array's storage always has room for the NUL
+    // after its capacity, as resize relies on too.
+    QByteArray::DataPointer &d = to.data_ptr();
+    const qsizetype room = d.d_ptr() ? d.constAllocatedCapacity() : 0;
+    if (room >= n && room > 0 && room <= 2 * n + 256 && !d.needsDetach() && d.freeSpaceAtBegin() == 0) {
+        char *at = d.data();
+        if (n > 0)
+            std::memmove(at, text.data(), size_t(n));
+        at[n] = '\0';
+        d.size = n;
+        return;
+    }
+    keepElsewhere(to, text);
+}
 
 // The message count of a "+OK count size" STAT reply; 0 when it is not a number.
 qint32 statCount(const QByteArray &reply);

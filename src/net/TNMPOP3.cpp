@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 
 using Pop3Replies::accepted;
@@ -308,41 +309,68 @@ qint64 TNMPOP3::startHeader()
     return HeaderLimit;
 }
 
+namespace {
+
+// Whether a line (its end included) is the "." that ends a multi-line reply.
+bool endsReply(QByteArrayView raw)
+{
+    return (raw.size() == 2 || raw.size() == 3) && raw.front() == '.' && Pop3Parse::withoutLineEnd(raw).size() == 1;
+}
+
+} // namespace
+
+bool TNMPOP3::headerLine(QByteArrayView raw, qsizetype before)
+{
+    Pop3Parse::takeHeaderField(Summary, raw);
+    if (before >= HeaderLineLimit) {
+        RequestCloseSocket();
+        throw EGeneralError(QStringLiteral("The header exceeds its limit"));
+    }
+    return endsReply(raw);
+}
+
 bool TNMPOP3::takeHeaderLines(qint64 &budget)
 {
-    // The lines lying in the input stay where they are until it is read again: each is looked
-    // at in place, and those received together are kept in one piece.
-    const char *run = nullptr;
-    qsizetype runBytes = 0;
-    qsizetype runLines = 0;
-    const auto keepRun = [&] {
-        if (runLines > 0)
-            Summary.Header.append(QByteArrayView(run, runBytes), runLines);
-        run = nullptr;
-        runBytes = 0;
-        runLines = 0;
-    };
-    try {
-        for (bool mayRead = false;; mayRead = true) {
-            QByteArrayView line;
-            bool last = false;
-            while (!last && takeReplyLine(line, budget, "header", mayRead && !run)) {
-                last = headerLine(line, Summary.Header.size() + runLines);
-                if (!run)
-                    run = line.data();
-                runBytes += line.size();
-                ++runLines;
+    // The lines received are cut and looked at where they lie, and kept in one piece: a
+    // header is read for every message of a box, and a call per line costs more than the line.
+    for (bool mayRead = false;; mayRead = true) {
+        if (mayRead && !pullInput())
+            return false;
+        const QByteArrayView input = bufferedInput();
+        const char *const begin = input.data();
+        const char *const end = begin + input.size();
+        const char *at = begin;
+        qsizetype lines = 0;
+        bool last = false;
+        const auto keepTaken = [&] {
+            Summary.Header.append(QByteArrayView(begin, at), lines);
+            takeInput(at - begin);
+        };
+        while (!last && at != end) {
+            const char *const stop = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
+            if (!stop)
+                break;
+            const QByteArrayView line(at, stop + 1);
+            if (line.size() > BufferSize || line.size() > budget || Summary.Header.size() + lines >= HeaderLineLimit) {
+                // Refused below, which drops the connection and the input with it: the lines
+                // before are kept first.
+                keepTaken();
+                if (line.size() > BufferSize)
+                    lineTooLong();
+                chargeLine(line, budget, "header");
+                headerLine(line, Summary.Header.size());
             }
-            const bool took = run != nullptr;
-            keepRun();
-            if (last)
-                return true;
-            if (mayRead && !took)
-                return false;
+            budget -= line.size();
+            Pop3Parse::takeHeaderField(Summary, line);
+            last = endsReply(line);
+            ++lines;
+            at = stop + 1;
         }
-    } catch (...) {
-        keepRun();
-        throw;
+        keepTaken();
+        if (last)
+            return true;
+        if (end - at >= BufferSize)
+            lineTooLong();
     }
 }
 
@@ -355,16 +383,6 @@ QCoro::Task<> TNMPOP3::readHeaderRest(qint64 &budget)
         if (last || takeHeaderLines(budget))
             co_return;
     }
-}
-
-bool TNMPOP3::headerLine(QByteArrayView raw, qsizetype before)
-{
-    Pop3Parse::takeHeaderField(Summary, raw);
-    if (before >= HeaderLineLimit) {
-        RequestCloseSocket();
-        throw EGeneralError(QStringLiteral("The header exceeds its limit"));
-    }
-    return (raw.size() == 2 || raw.size() == 3) && raw.front() == '.' && Pop3Parse::withoutLineEnd(raw).size() == 1;
 }
 
 void TNMPOP3::takeSize(const QByteArray &reply)

@@ -156,6 +156,14 @@ protected:
     // the socket before is looked at, so the lines taken one after another lie one behind
     // the other and stay good.
     bool takeBufferedLine(QByteArrayView &line, bool mayRead = true);
+    // What was received and not yet taken, for a reader that cuts many lines itself: good
+    // until the next read of this component. takeInput takes its first `bytes`; pullInput
+    // appends what the socket holds (false when it held nothing), and lineTooLong is what a
+    // line longer than BufferSize gets.
+    QByteArrayView bufferedInput() const { return QByteArrayView(m_input).sliced(m_inputAt); }
+    void takeInput(qsizetype bytes) { m_inputAt += bytes; }
+    bool pullInput();
+    [[noreturn]] void lineTooLong();
     // Reads one reply line into LastReply and ReplyNumber, as Transaction does after sending.
     [[nodiscard]] QCoro::Task<QByteArray> readReply();
     // Raises the pending socket error unless it is `tolerated` (10035, would block).
@@ -202,10 +210,6 @@ private:
                                 const char *abortText);
     void initSocketLayer();
     qsizetype pendingInput() const { return m_input.size() - m_inputAt; }
-    // Appends what the socket holds to the input; false when it held nothing.
-    bool pullInput();
-    // Drops the connection and raises for a line that would pass BufferSize.
-    [[noreturn]] void lineTooLong();
 
     TThreadTimer *m_timer = nullptr;
     QSslSocket *m_socket = nullptr;

@@ -21,8 +21,8 @@ QByteArray bracketed(const QByteArray &value)
 //   header:n  "header [line][line].."       uidl:n    "uidl [id]"
 //   dele:n    "dele ok"                      quit      "quit ok"
 //   capa      "capa [line].."           lines     "lines [line].." (Summary.Header as it is)
-// Set-up words: sec=<mode>, retry (the authentication handler grants one retry with the
-// password "better"). A failing operation logs " ! <class>: <message>" and the run goes on.
+// Set-up words: sec=<mode>, headerlines=<limit>, retry (the authentication handler grants
+// one retry with the password "better"). A failing operation logs " ! <class>: <message>" and the run goes on.
 QString runOps(TNMPOP3 &pop, const QString &ops)
 {
     QStringList log;
@@ -31,6 +31,10 @@ QString runOps(TNMPOP3 &pop, const QString &ops)
         const qint32 n = op.section(QLatin1Char(':'), 1).toInt();
         if (name.startsWith(QLatin1String("sec="))) {
             pop.Security = name.mid(4).toLatin1();
+            continue;
+        }
+        if (name.startsWith(QLatin1String("headerlines="))) {
+            pop.HeaderLineLimit = name.mid(12).toInt();
             continue;
         }
         if (name == QLatin1String("retry")) {
@@ -184,6 +188,10 @@ private slots:
             << "connect count=2 | list 1:100 ! EGeneralError: The listing exceeds its limit";
         QTest::newRow("header without end") << "header-no-end.txt" << "connect summary:1" << 10000 << false
             << "connect count=2 | summary ! EGeneralError: The header exceeds its limit";
+        QTest::newRow("header over its line limit") << "header-three-lines.txt" << "headerlines=2 connect summary:1 lines"
+            << 3000 << false
+            // The lines before the one refused stay, though the refusal drops the connection.
+            << "connect count=2 | summary ! EGeneralError: The header exceeds its limit | lines [Subject: a][From: b]";
         QTest::newRow("size in listing not a number") << "list-nonnumeric.txt" << "connect list uidl:1 quit" << 3000 << true
             << "connect count=2 | list 1:100 ! EGeneralError: Not a number: 'abc' | uidl [still-in-step\\r\\n] | quit ok";
         QTest::newRow("size of LIST n not a number") << "size-nonnumeric.txt" << "connect summary:1 quit" << 3000 << true

@@ -70,6 +70,13 @@ void TstPop3Parse::numbers_data()
     QTest::newRow("size line, bad number") << "size" << QByteArray("two 1") << 0 << 0 << "Not a number: 'two'";
     QTest::newRow("size line, no size") << "size" << QByteArray("2") << 0 << 0 << "Not a number: ''";
     QTest::newRow("size line, two blanks") << "size" << QByteArray("2  4711") << 0 << 0 << "Not a number: ''";
+    // Up to nine digits take a short way; longer and signed numbers the general reader's.
+    QTest::newRow("size line, nine digits") << "size" << QByteArray("999999999 123456789") << 999999999 << 123456789
+                                            << "";
+    QTest::newRow("size line, largest") << "size" << QByteArray("1 2147483647") << 1 << 2147483647 << "";
+    QTest::newRow("size line, past 32 bits") << "size" << QByteArray("1 2147483648") << 0 << 0
+                                             << "Not a number: '2147483648'";
+    QTest::newRow("size line, signs") << "size" << QByteArray("+1 -5") << 1 << -5 << "";
     QTest::newRow("lenient size line") << "sizeOrZero" << QByteArray("2 4711") << 2 << 4711 << "";
     QTest::newRow("lenient, each field alone") << "sizeOrZero" << QByteArray("2 47x1") << 2 << 0 << "";
     QTest::newRow("lenient, bad number") << "sizeOrZero" << QByteArray("x 5") << 0 << 5 << "";
