@@ -41,15 +41,14 @@ void TCheckEngine::appendSize(TMailSummary &summary, qint32 m, qint32 size)
 {
     if (m < 0)
         return;
-    const QByteArray text = sizeText(size);
     // A line that is there already (a gap left by a later number) is filled, not pushed
     // down: inserting would shift every later size onto the wrong message.
     if (m < summary.Size.size()) {
-        summary.Size[m] = text;
+        summary.Size[m] = sizeText(size);
         return;
     }
     TMailSummary::padTo(summary.Size, m);
-    summary.Size.append(text);
+    summary.Size.append(sizeText(size));
 }
 
 void TCheckEngine::summaryHandler(QObject *sender)
@@ -84,7 +83,13 @@ QCoro::Task<> TCheckEngine::checkmail(int n, TNMPOP3 *client)
     // Checked first after every wait: an engine destroyed meanwhile is never touched again,
     // and a check cancelled quietly (its number taken away) ends without a word.
     auto alive = [this, engine = QPointer<TCheckEngine>(this), at] { return engine && !Quitting && at() > 0; };
-    auto gone = [this, alive, at, checkId] { return !alive() || Accounts.data(at()).CheckId != checkId; };
+    // Asked for every message of a listing: the account is looked up once.
+    auto gone = [this, engine = QPointer<TCheckEngine>(this), at, checkId] {
+        if (!engine || Quitting)
+            return true;
+        const qint32 k = at();
+        return k == 0 || Accounts.data(k).CheckId != checkId;
+    };
     auto D = [this, at]() -> TAccountData & { return Accounts.data(at()); };
     QPointer<TNMPOP3> pop(client);
     const std::shared_ptr<TMailSummary> summary = Accounts.slot(n).MailSummary;

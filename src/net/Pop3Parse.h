@@ -37,6 +37,12 @@ inline QByteArrayView withoutLineEnd(QByteArrayView line)
     return line.chopped(lineEndLength(line));
 }
 
+// Whether a line (its end included) is the "." that ends a multi-line reply.
+inline bool isEndLine(QByteArrayView line)
+{
+    return (line.size() == 2 || line.size() == 3) && line.front() == '.' && withoutLineEnd(line).size() == 1;
+}
+
 // keep's way where the storage cannot be written over: a copy of its own.
 void keepElsewhere(QByteArray &to, QByteArrayView text);
 // `to` holds `text` afterwards. Storage that is `to`'s alone and not much larger than `text`

@@ -309,16 +309,6 @@ qint64 TNMPOP3::startHeader()
     return HeaderLimit;
 }
 
-namespace {
-
-// Whether a line (its end included) is the "." that ends a multi-line reply.
-bool endsReply(QByteArrayView raw)
-{
-    return (raw.size() == 2 || raw.size() == 3) && raw.front() == '.' && Pop3Parse::withoutLineEnd(raw).size() == 1;
-}
-
-} // namespace
-
 bool TNMPOP3::headerLine(QByteArrayView raw, qsizetype before)
 {
     Pop3Parse::takeHeaderField(Summary, raw);
@@ -326,51 +316,19 @@ bool TNMPOP3::headerLine(QByteArrayView raw, qsizetype before)
         RequestCloseSocket();
         throw EGeneralError(QStringLiteral("The header exceeds its limit"));
     }
-    return endsReply(raw);
+    return Pop3Parse::isEndLine(raw);
 }
 
 bool TNMPOP3::takeHeaderLines(qint64 &budget)
 {
-    // The lines received are cut and looked at where they lie, and kept in one piece: a
-    // header is read for every message of a box, and a call per line costs more than the line.
     for (bool mayRead = false;; mayRead = true) {
         if (mayRead && !pullInput())
             return false;
-        const QByteArrayView input = bufferedInput();
-        const char *const begin = input.data();
-        const char *const end = begin + input.size();
-        const char *at = begin;
-        qsizetype lines = 0;
-        bool last = false;
-        const auto keepTaken = [&] {
-            Summary.Header.append(QByteArrayView(begin, at), lines);
-            takeInput(at - begin);
-        };
-        while (!last && at != end) {
-            const char *const stop = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
-            if (!stop)
-                break;
-            const QByteArrayView line(at, stop + 1);
-            if (line.size() > BufferSize || line.size() > budget || Summary.Header.size() + lines >= HeaderLineLimit) {
-                // Refused below, which drops the connection and the input with it: the lines
-                // before are kept first.
-                keepTaken();
-                if (line.size() > BufferSize)
-                    lineTooLong();
-                chargeLine(line, budget, "header");
-                headerLine(line, Summary.Header.size());
-            }
-            budget -= line.size();
-            Pop3Parse::takeHeaderField(Summary, line);
-            last = endsReply(line);
-            ++lines;
-            at = stop + 1;
-        }
-        keepTaken();
-        if (last)
+        if (cutLines(
+                budget, "header", HeaderLineLimit - Summary.Header.size(),
+                [this](QByteArrayView line) { Pop3Parse::takeHeaderField(Summary, line); },
+                [this](QByteArrayView run, qsizetype lines) { Summary.Header.append(run, lines); }))
             return true;
-        if (end - at >= BufferSize)
-            lineTooLong();
     }
 }
 
@@ -486,6 +444,11 @@ bool TNMPOP3::keepListedSize(qint32 msg, qint32 size, qint32 received)
     if (msg < 1 || msg > MailCount || msg > received)
         return false;
     // Never longer than the lines received: a number the server made up claims no memory.
+    // Mostly the next number in order: appended without the general resize.
+    if (msg == m_listedSizes.size()) {
+        m_listedSizes.append(size);
+        return true;
+    }
     if (msg >= m_listedSizes.size())
         m_listedSizes.resize(qsizetype(msg) + 1, NotListed);
     if (m_listedSizes.at(msg) != NotListed)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/Pop3Parse.h"
 #include "net/TMessageBatch.h"
 #include "net/TPowersock.h"
 #include "net/TSummary.h"
@@ -7,6 +8,7 @@
 #include <QByteArrayList>
 #include <QHash>
 
+#include <cstring>
 #include <exception>
 #include <limits>
 
@@ -171,6 +173,13 @@ private:
             refuseLine(line, what);
     }
     [[noreturn]] void refuseLine(QByteArrayView line, const char *what);
+    // Cuts the whole lines lying in the input, up to the "." line that ends a reply, each
+    // charged against `budget` and at most `room` of them: `look(line)` sees each line (its end
+    // included) where it lies, and `keep(run, lines)` gets the lines taken in one piece before
+    // they leave the input, also before a refused line drops the connection. A call per line
+    // would cost more than the line. True once the "." line was taken.
+    template <typename Look, typename Keep>
+    bool cutLines(qint64 &budget, const char *what, qsizetype room, Look look, Keep keep);
     // The header lines of an accepted "TOP" reply into Summary.
     [[nodiscard]] QCoro::Task<> readHeader();
     // The parts of readHeader, so that a header already received is read without suspending:
@@ -230,3 +239,40 @@ private:
     QList<qint32> m_listedSizes;              // line k: message k's bytes from the last listing, or NotListed
     QString m_attachFilePath;
 };
+
+template <typename Look, typename Keep>
+bool TNMPOP3::cutLines(qint64 &budget, const char *what, qsizetype room, Look look, Keep keep)
+{
+    const QByteArrayView input = bufferedInput();
+    const char *const begin = input.data();
+    const char *const end = begin + input.size();
+    const char *at = begin;
+    qsizetype lines = 0;
+    bool last = false;
+    const auto taken = [&] {
+        keep(QByteArrayView(begin, at), lines);
+        takeInput(at - begin);
+    };
+    while (!last && at != end) {
+        const char *const stop = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
+        if (!stop)
+            break;
+        const QByteArrayView line(at, stop + 1);
+        if (line.size() > BufferSize || line.size() > budget || lines >= room) {
+            taken();
+            if (line.size() > BufferSize)
+                lineTooLong();
+            budget -= line.size();
+            refuseLine(line, what);
+        }
+        budget -= line.size();
+        look(line);
+        last = Pop3Parse::isEndLine(line);
+        ++lines;
+        at = stop + 1;
+    }
+    taken();
+    if (!last && end - at >= BufferSize)
+        lineTooLong();
+    return last;
+}

@@ -81,22 +81,13 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
         if (accepted(listing.status)) {
             qint64 budget = ListLimit;
             for (;;) {
-                // The lines received so far lie one behind the other in the input while it is
-                // not read again: they are copied into the listing in one piece.
-                QByteArrayView line;
-                const char *run = nullptr;
-                qsizetype runBytes = 0;
-                bool last = false;
-                while (!last && takeReplyLine(line, budget, what, false)) {
-                    if (!run)
-                        run = line.data();
-                    runBytes += line.size();
-                    last = withoutLineEnd(line) == ".";
-                }
-                listing.lines.append(run, runBytes);
-                if (last)
+                // The lines received so far are copied into the listing in one piece.
+                if (cutLines(
+                        budget, what, std::numeric_limits<qsizetype>::max(), [](QByteArrayView) {},
+                        [&listing](QByteArrayView run, qsizetype) { listing.lines.append(run); }))
                     break;
                 QByteArray held;
+                QByteArrayView line;
                 if (!takeReplyLine(line, budget, what)) {
                     held = co_await readReplyLine(budget, what);
                     line = held;
