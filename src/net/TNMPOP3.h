@@ -213,8 +213,17 @@ private:
         QByteArray lines;             // as received, up to and including the "." line
         qsizetype next = 0;           // read position in `lines`
         std::exception_ptr failure;   // raised by the operation that takes the listing
-        // A view into `lines`, line end included; empty at the end of `lines`.
-        QByteArrayView takeLine();
+        // A view into `lines`, line end included; empty at the end of `lines`. Inline: it runs
+        // for every line of a listing.
+        QByteArrayView takeLine()
+        {
+            const char *from = lines.constData() + next;
+            const void *end = std::memchr(from, '\n', size_t(lines.size() - next));
+            const qsizetype stop = end ? static_cast<const char *>(end) - lines.constData() + 1 : lines.size();
+            const QByteArrayView line = QByteArrayView(lines).sliced(next, stop - next);
+            next = stop;
+            return line;
+        }
     };
     // One listing of the pipelined login: its status line and, when accepted, its lines.
     [[nodiscard]] QCoro::Task<> readLoginListing(LoginListing &listing, const char *what);
@@ -225,7 +234,17 @@ private:
     // from what the connection holds. False when the caller must wait with readReplyLine.
     // `line` views `given` or `held`, which keeps a line taken from the connection.
     bool takeListingLine(LoginListing *given, QByteArray &held, QByteArrayView &line, qint64 &budget,
-                         const char *what);
+                         const char *what)
+    {
+        if (!given)
+            return takeHeldLine(held, line, budget, what);
+        line = given->takeLine();
+        if (line.isEmpty())
+            listingCut(what);
+        return true;
+    }
+    bool takeHeldLine(QByteArray &held, QByteArrayView &line, qint64 &budget, const char *what);
+    [[noreturn]] static void listingCut(const char *what);
     void dropLoginListings();
     // QUIT and the close, for Disconnect and Leave; without `awaitReply` the reply is not read.
     [[nodiscard]] QCoro::Task<> endSession(bool awaitReply);

@@ -104,29 +104,17 @@ QCoro::Task<> TNMPOP3::readLoginListing(LoginListing &listing, const char *what)
     }
 }
 
-QByteArrayView TNMPOP3::LoginListing::takeLine()
+bool TNMPOP3::takeHeldLine(QByteArray &held, QByteArrayView &line, qint64 &budget, const char *what)
 {
-    const char *from = lines.constData() + next;
-    const void *end = std::memchr(from, '\n', size_t(lines.size() - next));
-    const qsizetype stop = end ? static_cast<const char *>(end) - lines.constData() + 1 : lines.size();
-    const QByteArrayView line = QByteArrayView(lines).sliced(next, stop - next);
-    next = stop;
-    return line;
+    if (!takeReplyLine(held, budget, what))
+        return false;
+    line = held;
+    return true;
 }
 
-bool TNMPOP3::takeListingLine(LoginListing *given, QByteArray &held, QByteArrayView &line, qint64 &budget,
-                              const char *what)
+void TNMPOP3::listingCut(const char *what)
 {
-    if (!given) {
-        if (!takeReplyLine(held, budget, what))
-            return false;
-        line = held;
-        return true;
-    }
-    line = given->takeLine();
-    if (line.isEmpty())
-        throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
-    return true;
+    throw ESockError(QStringLiteral("Connection closed before the end of the %1").arg(QLatin1String(what)));
 }
 
 QCoro::Task<QByteArray> TNMPOP3::listingStatus(LoginListing &from, LoginListing &given, QByteArray command)

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 using Pop3Replies::accepted;
 using Pop3Replies::rejected;
@@ -304,7 +305,7 @@ QCoro::Task<QByteArrayList> TNMPOP3::uniqueIdList()
             ids.clear();
             continue;
         }
-        ids.append(strings.pack<1>({listed.id})[0]);
+        ids.append(std::move(strings.pack<1>({listed.id})[0]));
     }
     if (!agrees || ids.size() != qsizetype(MailCount) + 1)
         co_return QByteArrayList();
