@@ -15,35 +15,17 @@ QByteArrayView field(QByteArrayView line, qint32 n)
     return TPowersock::NthFieldView(line, ' ', n);
 }
 
-// Up to nine plain digits, as nearly every number of a listing is: read here, without the
-// general reader's call and its sign and overflow checks. False for anything else.
-bool shortNumber(QByteArrayView text, qint32 &value)
-{
-    if (text.isEmpty() || text.size() > 9)
-        return false;
-    qint32 v = 0;
-    for (const char c : text) {
-        const unsigned digit = unsigned(static_cast<unsigned char>(c)) - unsigned('0');
-        if (digit > 9)
-            return false;
-        v = v * 10 + qint32(digit);
-    }
-    value = v;
-    return true;
-}
-
 qint32 numberOr(QByteArrayView text, qint32 fallback)
 {
     qint32 value = 0;
-    return shortNumber(text, value) || TPowersock::readInt(text, &value) ? value : fallback;
+    return TPowersock::readInt(text, &value) ? value : fallback;
 }
 
 // As TPowersock::StrToInt: raises where the text is no number.
 qint32 number(QByteArrayView text)
 {
     qint32 value = 0;
-    return shortNumber(text, value) || TPowersock::readInt(text, &value) ? value
-                                                                         : TPowersock::StrToInt(text.toByteArray());
+    return TPowersock::readInt(text, &value) ? value : TPowersock::StrToInt(text.toByteArray());
 }
 
 // Fields 1 and 2 as field() gives them, found in one pass with memchr: listing lines come by

@@ -72,9 +72,9 @@ bool TNMPOP3::takeReplyLine(QByteArray &line, qint64 &budget, const char *what)
     return true;
 }
 
-bool TNMPOP3::takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what, bool mayRead)
+bool TNMPOP3::takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what)
 {
-    if (!takeBufferedLine(line, mayRead))
+    if (!takeBufferedLine(line))
         return false;
     chargeLine(line, budget, what);
     return true;
@@ -312,10 +312,8 @@ qint64 TNMPOP3::startHeader()
 bool TNMPOP3::headerLine(QByteArrayView raw, qsizetype before)
 {
     Pop3Parse::takeHeaderField(Summary, raw);
-    if (before >= HeaderLineLimit) {
-        RequestCloseSocket();
-        throw EGeneralError(QStringLiteral("The header exceeds its limit"));
-    }
+    if (before >= HeaderLineLimit)
+        refuseLine(raw, "header");
     return Pop3Parse::isEndLine(raw);
 }
 

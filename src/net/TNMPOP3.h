@@ -163,7 +163,7 @@ private:
     // the loops over many lines pay for a suspension only where they wait.
     bool takeReplyLine(QByteArray &line, qint64 &budget, const char *what);
     // The same as a view, good until the next read (TPowersock::takeBufferedLine).
-    bool takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what, bool mayRead = true);
+    bool takeReplyLine(QByteArrayView &line, qint64 &budget, const char *what);
     // Counts a line against the budget; raises for no line (the server went) or too many bytes.
     // Inline: every line of a check passes here.
     void chargeLine(QByteArrayView line, qint64 &budget, const char *what)
@@ -281,7 +281,6 @@ bool TNMPOP3::cutLines(qint64 &budget, const char *what, qsizetype room, Look lo
             taken();
             if (line.size() > BufferSize)
                 lineTooLong();
-            budget -= line.size();
             refuseLine(line, what);
         }
         budget -= line.size();

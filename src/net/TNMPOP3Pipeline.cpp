@@ -12,7 +12,6 @@
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <iterator>
 #include <utility>
 
 using Pop3Replies::accepted;
@@ -49,13 +48,14 @@ public:
     {
         if (m_sent >= m_commands.size() || (m_inFlight > 0 && m_window - m_inFlightBytes < m_window / 4))
             return;
-        // Room for what the window lets go, and one command beyond it: written through the
-        // storage, with no append per command.
+        // Each command is made up where it goes out, no append per command: room for what the
+        // window lets go, the first command that always goes, and the one that finds no room.
         constexpr qsizetype MaxCommand = 32;
         const qsizetype unsent = m_commands.size() - m_sent;
-        QByteArray text(qMin(unsent * MaxCommand, qMax<qint64>(0, m_window - m_inFlightBytes) + MaxCommand),
+        QByteArray text(qMin(unsent * MaxCommand, qMax<qint64>(0, m_window - m_inFlightBytes) + 2 * MaxCommand),
                         Qt::Uninitialized);
         char *out = text.data();
+        char *const last = out + text.size();
         // Counted per verb once a write is made up, not hashed per command.
         std::array<qint32, 3> sent{};
         while (m_sent < m_commands.size()) {
@@ -64,25 +64,23 @@ public:
                 ++m_sent;
                 continue;
             }
-            char line[MaxCommand];
             const QByteArrayView verb = verbOf(c.kind);
-            std::memcpy(line, verb.data(), size_t(verb.size()));
-            char *at = line + verb.size();
+            std::memcpy(out, verb.data(), size_t(verb.size()));
+            char *at = out + verb.size();
             *at++ = ' ';
-            at = std::to_chars(at, std::end(line), c.number).ptr;
+            at = std::to_chars(at, last, c.number).ptr;
             if (c.kind == Kind::Top) {
                 *at++ = ' ';
                 *at++ = '0';
             }
             *at++ = '\r';
             *at++ = '\n';
-            const qint32 bytes = qint32(at - line);
+            const qint32 bytes = qint32(at - out);
             // The first command always goes: a window smaller than one command means one at a time.
             if (m_inFlight > 0 && m_inFlightBytes + bytes > m_window)
                 break;
-            std::memcpy(out, line, size_t(bytes));
             qCDebug(lcPop3) << "sent:" << QByteArrayView(out, bytes - 2);
-            out += bytes;
+            out = at;
             ++m_sent;
             c.bytes = bytes;
             ++sent[std::size_t(c.kind)];

@@ -126,7 +126,7 @@ bool TPowersock::takeBufferedLine(QByteArray &line)
     return true;
 }
 
-bool TPowersock::takeBufferedLine(QByteArrayView &line, bool mayRead)
+bool TPowersock::takeBufferedLine(QByteArrayView &line)
 {
     // Bytes before `scanned` (counted from the first pending byte) hold no line end.
     qsizetype scanned = 0;
@@ -145,7 +145,7 @@ bool TPowersock::takeBufferedLine(QByteArrayView &line, bool mayRead)
         if (pending >= BufferSize)
             lineTooLong();
         scanned = pending;
-        if (!mayRead || !pullInput())
+        if (!pullInput())
             return false;
     }
 }

@@ -117,32 +117,6 @@ qint32 nthCharPos(const Text &text, Char c, qint32 n)
     return none;
 }
 
-bool parseInt(QByteArrayView text, qint32 *value)
-{
-    // Through pointers, a digit tested with one comparison: every listing line has two numbers.
-    const char *at = text.data();
-    const char *const end = at + text.size();
-    bool negative = false;
-    if (at != end && (*at == '+' || *at == '-'))
-        negative = *at++ == '-';
-    if (at == end)
-        return false;
-    qint64 v = 0;
-    for (; at != end; ++at) {
-        const unsigned digit = unsigned(static_cast<unsigned char>(*at)) - unsigned('0');
-        if (digit > 9)
-            return false;
-        v = v * 10 + digit;
-        if (v > qint64(1) << 31)
-            return false;
-    }
-    v = negative ? -v : v;
-    if (v > std::numeric_limits<qint32>::max() || v < std::numeric_limits<qint32>::min())
-        return false;
-    *value = qint32(v);
-    return true;
-}
-
 } // namespace
 
 QString TPowersock::ErrorText(qint32 errorNo)
@@ -222,20 +196,15 @@ qint32 TPowersock::NthCharPos(const QString &text, QChar c, qint32 n)
 qint32 TPowersock::StrToInt(const QByteArray &text)
 {
     qint32 value = 0;
-    if (!parseInt(text, &value))
+    if (!readInt(text, &value))
         throw EGeneralError(QStringLiteral("Not a number: '%1'").arg(displayText(text)));
     return value;
-}
-
-bool TPowersock::readInt(QByteArrayView text, qint32 *value)
-{
-    return parseInt(text, value);
 }
 
 qint32 TPowersock::StrToIntDef(const QByteArray &text, qint32 fallback)
 {
     qint32 value = 0;
-    return parseInt(text, &value) ? value : fallback;
+    return readInt(text, &value) ? value : fallback;
 }
 
 QString TPowersock::displayText(const QByteArray &bytes)
